@@ -1,0 +1,156 @@
+// The change-drive dialog: lists the drives of the host's tree with the
+// tree's icons and runs the drive change on the chosen one.
+#include "changer/change_drive_dialog.h"
+#include "changer/drive_change.h"
+#include "plugin/run_state.h"
+#include "settings_sheet/settings_sheet.h"
+#include "tree/host_tree.h"
+#include "resource.h"
+
+HWND dialog;
+HWND driveCombo;
+HTREEITEM firstDriveItem;
+
+static LPCSTR CurrentPath()
+{
+    return processInfo->currentPath != NULL ? processInfo->currentPath : "";
+}
+
+static void InsertDriveEntry(int position, LPSTR text, int image, int selectedImage, char letter)
+{
+    COMBOBOXEXITEMA entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    entry.iItem = position;
+    entry.pszText = text;
+    entry.iImage = image;
+    entry.iSelectedImage = selectedImage;
+    entry.lParam = (BYTE)letter;
+    SendMessageA(driveCombo, CBEM_INSERTITEMA, 0, (LPARAM)&entry);
+}
+
+BOOL FillDriveList(HWND dialog)
+{
+    (void)dialog;
+    HWND tree = processInfo->hwndTree;
+    firstDriveItem = FindFirstDriveItem(tree);
+    if (firstDriveItem == 0)
+        return FALSE;
+
+    LRESULT images = SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0);
+    SendMessageA(driveCombo, CBEM_SETIMAGELIST, 0, images);
+
+    char windows[MAX_PATH + 1];
+    if (GetWindowsDirectoryA(windows, sizeof windows) == 0)
+        windows[0] = '\0';
+    char currentDrive = CurrentPath()[0];
+
+    int count = 0, currentEntry = -1, systemEntry = -1;
+    for (HTREEITEM item = firstDriveItem; item != 0;
+         item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
+        char text[ItemTextSize] = "";
+        TVITEMA read;
+        ZeroMemory(&read, sizeof read);
+        read.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        read.hItem = item;
+        read.pszText = text;
+        read.cchTextMax = sizeof text;
+        if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read) != 1)
+            continue;
+        if (read.pszText != text)
+            lstrcpynA(text, read.pszText ? read.pszText : "", sizeof text);
+        char letter = GetDriveLetterFromLabel(text);
+        if (letter == 0)
+            continue;
+        if (letter == currentDrive)
+            currentEntry = count;
+        if (letter == windows[0])
+            systemEntry = count;
+        InsertDriveEntry(count, text, read.iImage, read.iSelectedImage, letter);
+        ++count;
+    }
+
+    int selection = currentEntry >= 0 ? currentEntry : systemEntry;
+    if (selection >= 0)
+        SendMessageA(driveCombo, CB_SETCURSEL, selection, 0);
+    return TRUE;
+}
+
+void CloseChangeDrive(HWND dialog, INT_PTR result)
+{
+    RemoveDriveKeyHook();
+    EndDialog(dialog, result);
+}
+
+void ActOnDrive(char letter)
+{
+    RemoveDriveKeyHook();
+    if (ChangeDrive(letter, processInfo->hwndTree, CurrentPath(), firstDriveItem, dialog) == 1)
+        CloseChangeDrive(dialog, 1);
+    else
+        InstallDriveKeyHook(dialog);
+}
+
+static BOOL OnInitDialog(HWND window)
+{
+    dialog = window;
+    keyHook = NULL;
+    driveCombo = GetDlgItem(window, IDC_DRIVE_LIST);
+    if (FillDriveList(window)) {
+        SetDlgItemTextA(window, IDC_CURRENT_PATH, CurrentPath());
+        InstallDriveKeyHook(window);
+    } else {
+        MessageBoxA(window, "ドライブ情報を取得出来ませんでした。", ChangeDriveTitle, MB_OK | MB_ICONERROR);
+        CloseChangeDrive(window, 2);
+    }
+    return TRUE;
+}
+
+// OK with nothing selected has no drive to act on: the dialog stays as it is.
+static void OnOk()
+{
+    int selected = (int)SendMessageA(driveCombo, CB_GETCURSEL, 0, 0);
+    if (selected < 0)
+        return;
+    char text[ItemTextSize] = "";
+    COMBOBOXEXITEMA entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.mask = CBEIF_TEXT;
+    entry.iItem = selected;
+    entry.pszText = text;
+    entry.cchTextMax = sizeof text;
+    if (!SendMessageA(driveCombo, CBEM_GETITEMA, 0, (LPARAM)&entry))
+        return;
+    char letter = GetDriveLetterFromLabel(text);
+    if (letter != 0)
+        ActOnDrive(letter);
+}
+
+static void OnCommand(HWND window, WORD id)
+{
+    switch (id) {
+    case IDOK:
+        OnOk();
+        break;
+    case IDCANCEL:
+        CloseChangeDrive(window, 2);
+        break;
+    case IDC_SETTINGS:
+        RunSettingsCommand(window);
+        break;
+    }
+}
+
+INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(window);
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,19 @@
+// The change-drive dialog (template 101) and its keyboard shortcut: a drive's
+// letter key acts on that drive at once.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+extern HWND dialog;                 // the dialog while it is open
+extern HWND driveCombo;             // its drive list (ComboBoxEx)
+extern HHOOK keyHook;               // the letter-key hook while installed
+extern HTREEITEM firstDriveItem;    // first drive item of the host tree
+
+INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL FillDriveList(HWND dialog);
+void ActOnDrive(char letter);
+void CloseChangeDrive(HWND dialog, INT_PTR result);
+
+void InstallDriveKeyHook(HWND window);
+void RemoveDriveKeyHook();
+LRESULT CALLBACK DriveKeyHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,73 @@
+// The settings sheet itself: its three pages, its caption and the removal of
+// the context-help button that a property sheet has by default.
+#include "settings_sheet/settings_sheet.h"
+#include "changer/change_drive_dialog.h"
+#include "plugin/run_state.h"
+#include "resource.h"
+#include <commctrl.h>
+#include <prsht.h>
+
+const char SettingsSheetTitle[] = "ドライブの変更の設定";
+BOOL sheetStyleFixed;
+
+void RunSettingsCommand(HWND dialog)
+{
+    RemoveDriveKeyHook();
+    ShowSettingsSheet(instance, dialog);
+    InstallDriveKeyHook(dialog);
+}
+
+static HPROPSHEETPAGE CreatePage(HINSTANCE instance, int templateId, DLGPROC procedure)
+{
+    PROPSHEETPAGEA page;
+    ZeroMemory(&page, sizeof page);
+    page.dwSize = sizeof page;
+    page.dwFlags = PSP_DEFAULT;
+    page.hInstance = instance;
+    page.pszTemplate = MAKEINTRESOURCEA(templateId);
+    page.pfnDlgProc = procedure;
+    return CreatePropertySheetPageA(&page);
+}
+
+void ShowSettingsSheet(HINSTANCE instance, HWND parent)
+{
+    sheetStyleFixed = FALSE;
+    HPROPSHEETPAGE pages[3];
+    pages[0] = CreatePage(instance, IDD_BEHAVIOR_PAGE, BehaviorPageProc);
+    pages[1] = CreatePage(instance, IDD_DESTINATION_PAGE, DestinationPageProc);
+    pages[2] = CreatePage(instance, IDD_REMEMBERED_PAGE, RememberedPageProc);
+    if (pages[0] == NULL || pages[1] == NULL || pages[2] == NULL) {
+        for (HPROPSHEETPAGE page : pages)
+            if (page != NULL)
+                DestroyPropertySheetPage(page);
+        return;
+    }
+
+    PROPSHEETHEADERA sheet;
+    ZeroMemory(&sheet, sizeof sheet);
+    sheet.dwSize = sizeof sheet;
+    sheet.dwFlags = PSH_DEFAULT;
+    sheet.hwndParent = parent;
+    sheet.hInstance = instance;
+    sheet.pszCaption = SettingsSheetTitle;
+    sheet.nPages = 3;
+    sheet.nStartPage = 0;
+    sheet.phpage = pages;
+    PropertySheetA(&sheet);
+}
+
+// Called by every page as it is created; only the first call per sheet acts.
+void HideSheetContextHelp(HWND page)
+{
+    if (sheetStyleFixed)
+        return;
+    sheetStyleFixed = TRUE;
+    HWND sheet = GetParent(page);
+    LONG style = GetWindowLongA(sheet, GWL_EXSTYLE);
+    SetWindowLongA(sheet, GWL_EXSTYLE, style & ~WS_EX_CONTEXTHELP);
+}
+
+void NotifySheetChanged(HWND page)
+{
+    SendMessageA(GetParent(page), PSM_CHANGED, (WPARAM)page, 0);
+}

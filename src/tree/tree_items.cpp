@@ -1,0 +1,92 @@
+// Finding the Desktop, My Computer, drive and folder items of the host tree.
+#include "tree/host_tree.h"
+#include <shlobj.h>
+
+BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
+{
+    text[0] = '\0';
+    TVITEMA read;
+    ZeroMemory(&read, sizeof read);
+    read.mask = TVIF_TEXT;
+    read.hItem = item;
+    read.pszText = text;
+    read.cchTextMax = size;
+    if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read) != 1)
+        return FALSE;
+    // A host may hand back its own buffer instead of filling ours.
+    if (read.pszText != text)
+        lstrcpynA(text, read.pszText ? read.pszText : "", size);
+    return TRUE;
+}
+
+static HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT relation)
+{
+    return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, relation, (LPARAM)item);
+}
+
+char GetDriveLetterFromLabel(LPCSTR text)
+{
+    // Only the first ":)" counts; "(" and ')' never occur as trail bytes, so a
+    // byte-wise search is safe in code page 932.
+    for (int i = 0; text[i] != '\0'; ++i) {
+        if (text[i] != ':' || text[i + 1] != ')')
+            continue;
+        if (i < 2)
+            return 0;
+        char letter = text[i - 1];
+        if (letter >= 'A' && letter <= 'Z' && text[i - 2] == '(')
+            return letter;
+        return 0;
+    }
+    return 0;
+}
+
+HTREEITEM FindItemByText(HWND tree, HTREEITEM firstItem, int folderId)
+{
+    char name[SpecialNameSize];
+    if (!GetSpecialFolderName(folderId, name, sizeof name))
+        return 0;
+    for (HTREEITEM item = firstItem; item != 0; item = NextItem(tree, item, TVGN_NEXT)) {
+        char text[SpecialNameSize];
+        if (GetTreeItemText(tree, item, text, sizeof text) && lstrcmpA(text, name) == 0)
+            return item;
+    }
+    return 0;
+}
+
+HTREEITEM FindFirstDriveItem(HWND tree)
+{
+    HTREEITEM desktop = FindItemByText(tree, NextItem(tree, 0, TVGN_ROOT), CSIDL_DESKTOP);
+    if (desktop == 0)
+        return 0;
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)desktop);
+    HTREEITEM firstChild = NextItem(tree, desktop, TVGN_CHILD);
+    if (firstChild == 0)
+        return 0;
+    HTREEITEM computer = FindItemByText(tree, firstChild, CSIDL_DRIVES);
+    if (computer == 0)
+        return 0;
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)computer);
+    return NextItem(tree, computer, TVGN_CHILD);
+}
+
+HTREEITEM FindDriveItem(HWND tree, HTREEITEM firstItem, char letter)
+{
+    for (HTREEITEM item = firstItem; item != 0; item = NextItem(tree, item, TVGN_NEXT)) {
+        char text[ItemTextSize];
+        if (GetTreeItemText(tree, item, text, sizeof text) && GetDriveLetterFromLabel(text) == letter
+            && letter != 0)
+            return item;
+    }
+    return 0;
+}
+
+HTREEITEM FindChildByName(HWND tree, HTREEITEM firstItem, LPCSTR name)
+{
+    for (HTREEITEM item = firstItem; item != 0; item = NextItem(tree, item, TVGN_NEXT)) {
+        char text[ItemTextSize];
+        if (GetTreeItemText(tree, item, text, sizeof text) && lstrcmpiA(text, name) == 0)
+            return item;
+    }
+    return 0;
+}
