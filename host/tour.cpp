@@ -1,0 +1,260 @@
+// The scripted tour: a second thread drives the host and the plug-in the
+// way a user would (menu command, letter keys through SendInput, Shift held)
+// and saves a screenshot of each step as a BMP in the output folder. The
+// plug-in's dialog is modal on the main thread, so only another thread can
+// watch it and type into it.
+#include "host.h"
+
+static char outputFolder[MAX_PATH];
+static char startPath[MAX_PATH];
+static DWORD mainThread;
+static int failures;
+
+static void Say(LPCSTR format, LPCSTR detail)
+{
+    char line[MAX_PATH * 2];
+    wsprintfA(line, format, detail != NULL ? detail : "");
+    PrintLine(line);
+}
+
+static BOOL SaveBitmap(LPCSTR file, HDC dc, HBITMAP bitmap, int width, int height)
+{
+    int stride = (width * 3 + 3) & ~3;
+    DWORD bitsSize = (DWORD)stride * (DWORD)height;
+    BITMAPINFOHEADER info;
+    ZeroMemory(&info, sizeof info);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    BYTE *bits = (BYTE *)HeapAlloc(GetProcessHeap(), 0, bitsSize);
+    if (bits == NULL)
+        return FALSE;
+    BOOL ok = GetDIBits(dc, bitmap, 0, (UINT)height, bits, (BITMAPINFO *)&info, DIB_RGB_COLORS) == height;
+    BITMAPFILEHEADER header;
+    ZeroMemory(&header, sizeof header);
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + bitsSize;
+    HANDLE out = ok ? CreateFileA(file, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL) : INVALID_HANDLE_VALUE;
+    if (out != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        ok = WriteFile(out, &header, sizeof header, &written, NULL)
+            && WriteFile(out, &info, sizeof info, &written, NULL)
+            && WriteFile(out, bits, bitsSize, &written, NULL);
+        CloseHandle(out);
+    } else {
+        ok = FALSE;
+    }
+    HeapFree(GetProcessHeap(), 0, bits);
+    return ok;
+}
+
+// Copies the screen under the host window and the given dialog, if any.
+static void Capture(LPCSTR name, HWND dialog)
+{
+    RECT area, other;
+    GetWindowRect(mainWindow, &area);
+    if (dialog != NULL && GetWindowRect(dialog, &other))
+        UnionRect(&area, &area, &other);
+    int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    char file[MAX_PATH];
+    if (lstrlenA(outputFolder) + lstrlenA(name) + 6 <= (int)sizeof file) {
+        wsprintfA(file, "%s\\%s.bmp", outputFolder, name);
+        if (!SaveBitmap(file, memory, bitmap, width, height)) {
+            Say("  could not write %s", file);
+            ++failures;
+        }
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+}
+
+static BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found)
+{
+    char className[32];
+    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == mainWindow
+        && GetClassNameA(window, className, sizeof className) && lstrcmpA(className, "#32770") == 0) {
+        *(HWND *)found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND OwnedDialog()
+{
+    HWND found = NULL;
+    EnumThreadWindows(mainThread, FindOwnedDialog, (LPARAM)&found);
+    return found;
+}
+
+static HWND WaitForDialog()
+{
+    for (int i = 0; i < 100; ++i) {
+        HWND dialog = OwnedDialog();
+        if (dialog != NULL) {
+            Sleep(700);   // let it paint its list and icons
+            return dialog;
+        }
+        Sleep(100);
+    }
+    return NULL;
+}
+
+static BOOL WaitForDialogGone(HWND dialog)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
+            Sleep(700);   // the host repaints its tree and list
+            return TRUE;
+        }
+        Sleep(100);
+    }
+    return FALSE;
+}
+
+static void Key(WORD key, BOOL up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = (WORD)MapVirtualKeyA(key, 0);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+    Sleep(80);
+}
+
+static void Check(LPCSTR expected)
+{
+    if (lstrcmpiA(currentPath, expected) == 0) {
+        Say("  the host now shows %s", currentPath);
+    } else {
+        Say("  FAILED: expected the host at %s", expected);
+        Say("          but it shows %s", currentPath);
+        ++failures;
+    }
+}
+
+static HWND OpenChangeDrive(UINT command)
+{
+    SetForegroundWindow(mainWindow);
+    PostMessageA(mainWindow, WM_COMMAND, command, 0);
+    HWND dialog = WaitForDialog();
+    if (dialog == NULL) {
+        Say("  FAILED: the change-drive dialog did not open", NULL);
+        ++failures;
+    } else {
+        SetForegroundWindow(dialog);
+    }
+    return dialog;
+}
+
+static void Finish()
+{
+    Say(failures == 0 ? "tour: done%s" : "tour: FAILED%s", NULL);
+    PostMessageA(mainWindow, HostTourDone, failures == 0 ? 0 : 1, 0);
+    // A dialog left open by a failed step must not keep the run alive.
+    Sleep(5000);
+    ExitProcess(failures == 0 ? 0 : 1);
+}
+
+static DWORD WINAPI TourThread(LPVOID unused)
+{
+    (void)unused;
+    Sleep(1500);
+    UINT command = FindPluginCommand("KESTRIN.DLL");
+    if (command == 0) {
+        Say("tour: KESTRIN.DLL is not in the host's plugins folder%s", NULL);
+        ++failures;
+        Finish();
+        return 1;
+    }
+
+    Say("step 0: the host at %s", currentPath);
+    Capture("00-host", NULL);
+
+    Say("step 1: Plug-ins menu > change drive: the dialog lists the tree's drives%s", NULL);
+    HWND dialog = OpenChangeDrive(command);
+    if (dialog == NULL)
+        Finish();
+    Capture("01-dialog", dialog);
+
+    Say("step 2: press D: the host moves to the root of drive D%s", NULL);
+    Key('D', FALSE);
+    Key('D', TRUE);
+    if (!WaitForDialogGone(dialog)) {
+        Say("  FAILED: the dialog stayed open%s", NULL);
+        ++failures;
+        Capture("02-moved-to-d", dialog);
+        Finish();
+    }
+    Check("D:\\");
+    Capture("02-moved-to-d", NULL);
+
+    static const char browsed[] = "D:\\Projects\\kestrin\\";
+    Say("step 3: the user browses on drive D to %s", browsed);
+    if (!SendMessageA(mainWindow, HostOpenPath, 0, (LPARAM)browsed)) {
+        Say("  FAILED: the fixture has no %s", browsed);
+        ++failures;
+    }
+    Sleep(500);
+    Capture("03-browsed-on-d", NULL);
+
+    Say("step 4: open the dialog again%s", NULL);
+    dialog = OpenChangeDrive(command);
+    if (dialog == NULL)
+        Finish();
+    Capture("04-dialog-again", dialog);
+
+    Say("step 5: Shift+C: back to the folder last left on drive C, %s", startPath);
+    Key(VK_SHIFT, FALSE);
+    Key('C', FALSE);
+    Key('C', TRUE);
+    Key(VK_SHIFT, TRUE);
+    if (!WaitForDialogGone(dialog)) {
+        Say("  FAILED: the dialog stayed open%s", NULL);
+        ++failures;
+        Capture("05-shift-c-back", dialog);
+        Finish();
+    }
+    Check(startPath);
+    Capture("05-shift-c-back", NULL);
+
+    Say("step 6: Shift+D from there: back to %s, left on drive D", browsed);
+    dialog = OpenChangeDrive(command);
+    if (dialog == NULL)
+        Finish();
+    Key(VK_SHIFT, FALSE);
+    Key('D', FALSE);
+    Key('D', TRUE);
+    Key(VK_SHIFT, TRUE);
+    if (!WaitForDialogGone(dialog)) {
+        Say("  FAILED: the dialog stayed open%s", NULL);
+        ++failures;
+    }
+    Check(browsed);
+    Capture("06-shift-d-back", NULL);
+
+    Finish();
+    return 0;
+}
+
+void StartTour(LPCSTR folder, LPCSTR start)
+{
+    lstrcpynA(outputFolder, folder, (int)sizeof outputFolder);
+    lstrcpynA(startPath, start != NULL ? start : "", (int)sizeof startPath);
+    mainThread = GetCurrentThreadId();
+    HANDLE thread = CreateThread(NULL, 0, TourThread, NULL, 0, NULL);
+    if (thread != NULL)
+        CloseHandle(thread);
+}
