@@ -1,10 +1,11 @@
-# Cross-build for 32-bit Windows with MinGW-w64; the results run under Wine.
+# Cross-build for 32-bit Windows with MinGW-w64 (POSIX threads, which the
+# test framework needs); the results run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(TOOL_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOL_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++)
+set(CMAKE_C_COMPILER   ${TOOL_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${TOOL_PREFIX}-windres)
 set(CMAKE_STRIP        ${TOOL_PREFIX}-strip)
 

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what building and testing KESTRIN needs on Debian 12, when it is
+# missing, and makes the Japanese C locale available. Usage: setup.sh BUILD_DIR
+set -euo pipefail
+build=${1:?build folder}
+mkdir -p "$build"
+
+need=()
+command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
+command -v cmake >/dev/null || need+=(cmake)
+command -v wine >/dev/null || need+=(wine wine32:i386)
+[ -e /usr/lib/wine/i386-windows ] || [ -e /usr/lib/i386-linux-gnu/wine ] || need+=(wine32:i386)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xvfb-run >/dev/null || need+=(xvfb)
+command -v localedef >/dev/null && [ -e /usr/share/i18n/charmaps/UTF-8.gz ] || need+=(locales)
+command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+command -v zip >/dev/null || need+=(zip)
+[ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+fc-list 2>/dev/null | grep -q IPAPGothic || need+=(fonts-ipafont-gothic)
+
+if [ ${#need[@]} -gt 0 ]; then
+    echo "setup: installing ${need[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# Wine needs LC_ALL=ja_JP.UTF-8 for code page 932, and the C library must
+# know that locale for Japanese file names on disk.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    if [ ! -d "$build/locale/ja_JP.UTF-8" ]; then
+        mkdir -p "$build/locale"
+        localedef -i ja_JP -f UTF-8 "$build/locale/ja_JP.UTF-8" || true
+    fi
+fi

@@ -1,0 +1,35 @@
+// Reads message boxes off the screen through a WH_CBT hook on this thread and
+// answers them, so tests see exactly what a user would see.
+#pragma once
+#include <windows.h>
+#include <deque>
+#include <string>
+#include <vector>
+
+struct ShownMessage {
+    std::string title;
+    std::string text;
+    UINT icon = 0;              // MB_ICONERROR, MB_ICONWARNING, MB_ICONQUESTION, MB_ICONINFORMATION or 0
+    std::vector<int> buttons;   // IDOK, IDCANCEL, IDYES, IDNO present
+    HWND owner = nullptr;
+};
+
+class MessageBoxWatch {
+public:
+    MessageBoxWatch();
+    ~MessageBoxWatch();
+    MessageBoxWatch(const MessageBoxWatch &) = delete;
+    MessageBoxWatch &operator=(const MessageBoxWatch &) = delete;
+
+    // Answers for the next boxes, in order; when none is queued a box gets
+    // IDOK if it has it, else IDNO.
+    std::deque<int> answers;
+    std::vector<ShownMessage> shown;
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_ = nullptr;
+};
+
+// True when window looks like a message box: only static and button children.
+bool IsMessageBox(HWND window);

@@ -1,0 +1,82 @@
+// A stand-in for the host file manager: a real top-level window with a real
+// SysTreeView32 that fills its items only when they are expanded, as a real
+// host does, and records every selection change.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "plugin/plugin.h"
+
+struct HostNode {
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    HostNode *parent = nullptr;
+    std::vector<std::unique_ptr<HostNode>> children;
+    HTREEITEM item = nullptr;   // set once the node is in the tree
+    bool filled = false;        // children inserted
+};
+
+// Image indices of the host's normal image list.
+enum { DesktopImage, ComputerImage, DriveImage, DriveSelectedImage, FolderImage, ImageCount };
+
+class TestHost {
+public:
+    // description: one item per line, two spaces of indent per level;
+    // "@desktop" and "@computer" stand for the shell's display names.
+    explicit TestHost(const std::string &description);
+    ~TestHost();
+    TestHost(const TestHost &) = delete;
+    TestHost &operator=(const TestHost &) = delete;
+
+    HWND window() const { return window_; }
+    HWND tree() const { return tree_; }
+    ProcessInfo *info() { return &info_; }
+
+    void SetCurrentPath(const std::string &path);
+    std::string currentPath() const { return currentPath_; }
+
+    // The tree item of a node named by its texts from the root, inserting
+    // (expanding) what is needed: {"@desktop", "@computer", "Data (D:)"}.
+    HTREEITEM Item(const std::vector<std::string> &texts);
+    // The item of a drive-letter path such as "D:\Work\" (drive then folders).
+    HTREEITEM ItemAt(const std::string &path);
+    // Adds a child under a node after construction (long texts, many siblings).
+    HostNode *AddNode(HostNode *parent, const std::string &text);
+    HostNode *root() { return &root_; }
+    HostNode *FindNode(const std::vector<std::string> &texts);
+
+    // The host path of an item: "C:\" for a drive, "C:\A\B\" for a folder,
+    // "" for anything above the drives.
+    std::string PathOf(HTREEITEM item) const;
+    std::string SelectedPath() const;
+    HTREEITEM Selected() const;
+    bool IsExpanded(HTREEITEM item) const;
+
+    int selectionChanges = 0;                 // TVN_SELCHANGED with a new item
+    std::vector<std::string> selections;      // path of each such change
+    int expandRequests = 0;                   // TVN_ITEMEXPANDING with TVE_EXPAND
+
+    static std::string DesktopName();
+    static std::string ComputerName();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(NMHDR *header);
+    void InsertChildren(HostNode *node);
+    HTREEITEM Insert(HostNode *node, HTREEITEM parent);
+    HostNode *NodeOf(HTREEITEM item) const;
+
+    HostNode root_;
+    HWND window_ = nullptr;
+    HWND tree_ = nullptr;
+    HIMAGELIST images_ = nullptr;
+    char currentPath_[MAX_PATH + 64] = "";   // the host's own buffer, as currentPath points at it
+    ProcessInfo info_{};
+};
+
+// The letter of a drive label such as "Local Disk (C:)", or 0. Written apart
+// from the product's own rule so the two can be compared.
+char LabelLetter(const std::string &text);
