@@ -26,7 +26,7 @@ enum {
     HostTourDone = WM_APP + 2,  // wParam: exit code
 };
 
-// main.cpp
+// main_window.cpp
 extern HINSTANCE hostInstance;
 extern HWND mainWindow;
 extern HWND folderTree;
@@ -37,6 +37,9 @@ extern HWND statusBar;
 // not a file-system folder. Plug-ins read it through PluginCallRecord.
 extern char currentPath[MAX_PATH];
 void SetStatusText(LPCSTR text);
+// Registers the window class, creates the window, loads the plug-ins and
+// fills the top of the tree; the caller shows it.
+HWND CreateMainWindow(HINSTANCE instance, LPCSTR title);
 
 // fixture.cpp: a described tree instead of the real drives.
 struct FixtureEntry {

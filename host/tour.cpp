@@ -189,34 +189,43 @@ static DWORD WINAPI TourThread(LPVOID unused)
         Finish();
     Capture("01-dialog", dialog);
 
-    Say("step 2: press D: the host moves to the root of drive D%s", NULL);
+    Say("step 2: F4 opens the drive list: each drive with the tree's own icon%s", NULL);
+    Key(VK_F4, FALSE);
+    Key(VK_F4, TRUE);
+    Sleep(700);
+    Capture("02-drive-list", dialog);
+    Key(VK_F4, FALSE);
+    Key(VK_F4, TRUE);
+    Sleep(300);
+
+    Say("step 3: press D: the host moves to the root of drive D%s", NULL);
     Key('D', FALSE);
     Key('D', TRUE);
     if (!WaitForDialogGone(dialog)) {
         Say("  FAILED: the dialog stayed open%s", NULL);
         ++failures;
-        Capture("02-moved-to-d", dialog);
+        Capture("03-moved-to-d", dialog);
         Finish();
     }
     Check("D:\\");
-    Capture("02-moved-to-d", NULL);
+    Capture("03-moved-to-d", NULL);
 
     static const char browsed[] = "D:\\Projects\\kestrin\\";
-    Say("step 3: the user browses on drive D to %s", browsed);
+    Say("step 4: the user browses on drive D to %s", browsed);
     if (!SendMessageA(mainWindow, HostOpenPath, 0, (LPARAM)browsed)) {
         Say("  FAILED: the fixture has no %s", browsed);
         ++failures;
     }
     Sleep(500);
-    Capture("03-browsed-on-d", NULL);
+    Capture("04-browsed-on-d", NULL);
 
-    Say("step 4: open the dialog again%s", NULL);
+    Say("step 5: open the dialog again%s", NULL);
     dialog = OpenChangeDrive(command);
     if (dialog == NULL)
         Finish();
-    Capture("04-dialog-again", dialog);
+    Capture("05-dialog-again", dialog);
 
-    Say("step 5: Shift+C: back to the folder last left on drive C, %s", startPath);
+    Say("step 6: Shift+C: back to the folder last left on drive C, %s", startPath);
     Key(VK_SHIFT, FALSE);
     Key('C', FALSE);
     Key('C', TRUE);
@@ -224,13 +233,13 @@ static DWORD WINAPI TourThread(LPVOID unused)
     if (!WaitForDialogGone(dialog)) {
         Say("  FAILED: the dialog stayed open%s", NULL);
         ++failures;
-        Capture("05-shift-c-back", dialog);
+        Capture("06-shift-c-back", dialog);
         Finish();
     }
     Check(startPath);
-    Capture("05-shift-c-back", NULL);
+    Capture("06-shift-c-back", NULL);
 
-    Say("step 6: Shift+D from there: back to %s, left on drive D", browsed);
+    Say("step 7: Shift+D from there: back to %s, left on drive D", browsed);
     dialog = OpenChangeDrive(command);
     if (dialog == NULL)
         Finish();
@@ -243,7 +252,7 @@ static DWORD WINAPI TourThread(LPVOID unused)
         ++failures;
     }
     Check(browsed);
-    Capture("06-shift-d-back", NULL);
+    Capture("07-shift-d-back", NULL);
 
     Finish();
     return 0;
