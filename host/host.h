@@ -50,7 +50,7 @@ BOOL LoadFixture(LPCSTR file);
 BOOL FixtureLoaded();
 int FixtureCount();
 const FixtureEntry *FixtureAt(int index);
-// Fills names (up to limit) with the indexes of index's children, sorted by
+// Fills children (up to limit) with the indexes of index's children, sorted by
 // name without regard to case; index -1 gives the drives in label order.
 int FixtureChildren(int index, int *children, int limit);
 
