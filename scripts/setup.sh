@@ -16,7 +16,8 @@ command -v localedef >/dev/null && [ -e /usr/share/i18n/charmaps/UTF-8.gz ] || n
 command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 command -v zip >/dev/null || need+=(zip)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-fc-list 2>/dev/null | grep -q IPAPGothic || need+=(fonts-ipafont-gothic)
+command -v fc-list >/dev/null || need+=(fontconfig)
+[ -e /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf ] || need+=(fonts-ipafont-gothic)
 
 if [ ${#need[@]} -gt 0 ]; then
     echo "setup: installing ${need[*]}"
