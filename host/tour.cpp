@@ -4,6 +4,7 @@
 // plug-in's dialog is modal on the main thread, so only another thread can
 // watch it and type into it.
 #include "host.h"
+#include <prsht.h>
 
 static char outputFolder[MAX_PATH];
 static char startPath[MAX_PATH];
@@ -52,6 +53,8 @@ static BOOL SaveBitmap(LPCSTR file, HDC dc, HBITMAP bitmap, int width, int heigh
     return ok;
 }
 
+static void CaptureArea(LPCSTR name, const RECT *area);
+
 // Copies the screen under the host window and the given dialog, if any.
 static void Capture(LPCSTR name, HWND dialog)
 {
@@ -59,6 +62,20 @@ static void Capture(LPCSTR name, HWND dialog)
     GetWindowRect(mainWindow, &area);
     if (dialog != NULL && GetWindowRect(dialog, &other))
         UnionRect(&area, &area, &other);
+    CaptureArea(name, &area);
+}
+
+// Copies the screen under one window alone, for pictures of the settings.
+static void CaptureWindow(LPCSTR name, HWND window)
+{
+    RECT area;
+    if (GetWindowRect(window, &area))
+        CaptureArea(name, &area);
+}
+
+static void CaptureArea(LPCSTR name, const RECT *rect)
+{
+    RECT area = *rect;
     int width = area.right - area.left, height = area.bottom - area.top;
     HDC screen = GetDC(NULL);
     HDC memory = CreateCompatibleDC(screen);
@@ -95,6 +112,40 @@ static HWND OwnedDialog()
     HWND found = NULL;
     EnumThreadWindows(mainThread, FindOwnedDialog, (LPARAM)&found);
     return found;
+}
+
+struct CaptionSearch {
+    LPCSTR caption;
+    HWND found;
+};
+
+static BOOL CALLBACK FindCaptionedDialog(HWND window, LPARAM data)
+{
+    CaptionSearch *search = (CaptionSearch *)data;
+    char className[32], caption[128];
+    if (IsWindowVisible(window)
+        && GetClassNameA(window, className, sizeof className) && lstrcmpA(className, "#32770") == 0
+        && GetWindowTextA(window, caption, sizeof caption) && lstrcmpA(caption, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for a top-level dialog of the host's thread with the given caption:
+// the settings sheet runs modally inside the change-drive dialog.
+static HWND WaitForCaption(LPCSTR caption)
+{
+    for (int i = 0; i < 100; ++i) {
+        CaptionSearch search = { caption, NULL };
+        EnumThreadWindows(mainThread, FindCaptionedDialog, (LPARAM)&search);
+        if (search.found != NULL) {
+            Sleep(700);
+            return search.found;
+        }
+        Sleep(100);
+    }
+    return NULL;
 }
 
 static HWND WaitForDialog()
@@ -134,6 +185,22 @@ static void Key(WORD key, BOOL up)
     Sleep(80);
 }
 
+// Types text as characters, whatever the keyboard layout.
+static void Type(LPCSTR text)
+{
+    for (LPCSTR p = text; *p != '\0'; ++p) {
+        INPUT input[2];
+        ZeroMemory(input, sizeof input);
+        for (int i = 0; i < 2; ++i) {
+            input[i].type = INPUT_KEYBOARD;
+            input[i].ki.wScan = (WORD)(BYTE)*p;
+            input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i == 1 ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, input, sizeof input[0]);
+        Sleep(40);
+    }
+}
+
 static void Check(LPCSTR expected)
 {
     if (lstrcmpiA(currentPath, expected) == 0) {
@@ -166,6 +233,131 @@ static void Finish()
     // A dialog left open by a failed step must not keep the run alive.
     Sleep(5000);
     ExitProcess(failures == 0 ? 0 : 1);
+}
+
+static void Fail(LPCSTR text, LPCSTR detail)
+{
+    Say(text, detail);
+    ++failures;
+}
+
+// The entries of a folder list on a settings page, one line each.
+static int SayListEntries(HWND list)
+{
+    int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        char text[MAX_PATH];
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        text[0] = '\0';
+        SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)i, (LPARAM)&item);
+        Say("  the list shows %s", text);
+    }
+    return count;
+}
+
+static BOOL ListHolds(HWND list, LPCSTR prefix)
+{
+    LVFINDINFOA find;
+    ZeroMemory(&find, sizeof find);
+    find.flags = LVFI_STRING | LVFI_PARTIAL;
+    find.psz = prefix;
+    return SendMessageA(list, LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find) >= 0;
+}
+
+static HWND ShowPage(HWND sheet, int index)
+{
+    SendMessageA(sheet, PSM_SETCURSEL, (WPARAM)index, 0);
+    Sleep(500);
+    return (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+}
+
+// The settings sheet from the dialog's 設定 button: a picture of each page,
+// a destination folder for drive D added and saved with OK, then the
+// configured folder reached with Ctrl+D.
+static void TourSettings(UINT command, LPCSTR browsed)
+{
+    static const char SheetCaption[] = "ドライブの変更の設定";
+    static const char typed[] = "D:\\Projects";
+    static const char configured[] = "D:\\Projects\\";
+
+    Say("step 8: open the dialog again and press 設定: the settings sheet, page 動作%s", NULL);
+    HWND dialog = OpenChangeDrive(command);
+    if (dialog == NULL)
+        Finish();
+    PostMessageA(GetDlgItem(dialog, 1002), BM_CLICK, 0, 0);
+    HWND sheet = WaitForCaption(SheetCaption);
+    if (sheet == NULL) {
+        Fail("  FAILED: the settings sheet did not open%s", NULL);
+        Capture("08-settings-behavior", dialog);
+        Finish();
+    }
+    int pages = (int)SendMessageA((HWND)SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0), TCM_GETITEMCOUNT, 0, 0);
+    if (pages != 3)
+        Fail("  FAILED: the sheet should have three pages%s", NULL);
+    CaptureWindow("08-settings-behavior", sheet);
+
+    Say("step 9: page 移動先フォルダ: type %s and press ↓追加", typed);
+    HWND page = ShowPage(sheet, 1);
+    HWND edit = GetDlgItem(page, 1012);
+    SendMessageA(page, WM_NEXTDLGCTL, (WPARAM)edit, TRUE);
+    Sleep(200);
+    Type(typed);
+    char text[MAX_PATH];
+    GetWindowTextA(edit, text, sizeof text);
+    if (lstrcmpA(text, typed) != 0) {
+        Say("  FAILED: the folder field holds %s", text);
+        ++failures;
+    }
+    PostMessageA(GetDlgItem(page, 1014), BM_CLICK, 0, 0);
+    Sleep(700);
+    HWND list = GetDlgItem(page, 1015);
+    SayListEntries(list);
+    if (!ListHolds(list, configured))
+        Fail("  FAILED: the list does not show %s", configured);
+    CaptureWindow("09-settings-destination", sheet);
+
+    Say("step 10: page 記憶フォルダ: the folders last left on drives C and D%s", NULL);
+    page = ShowPage(sheet, 2);
+    list = GetDlgItem(page, 1015);
+    SayListEntries(list);
+    if (!ListHolds(list, "C:\\") || !ListHolds(list, "D:\\"))
+        Fail("  FAILED: the list should show a folder on C and one on D%s", NULL);
+    CaptureWindow("10-settings-remembered", sheet);
+
+    Say("step 11: OK saves the settings and closes the sheet; Esc closes the dialog%s", NULL);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    if (!WaitForDialogGone(sheet)) {
+        Fail("  FAILED: the settings sheet stayed open%s", NULL);
+        Finish();
+    }
+    SetForegroundWindow(dialog);
+    Sleep(100);
+    Key(VK_ESCAPE, FALSE);
+    Key(VK_ESCAPE, TRUE);
+    if (!WaitForDialogGone(dialog)) {
+        Fail("  FAILED: the dialog stayed open%s", NULL);
+        Finish();
+    }
+    Check(browsed);
+
+    Say("step 12: Ctrl+D: to the folder just configured for drive D, %s", configured);
+    dialog = OpenChangeDrive(command);
+    if (dialog == NULL)
+        Finish();
+    Key(VK_CONTROL, FALSE);
+    Key('D', FALSE);
+    Key('D', TRUE);
+    Key(VK_CONTROL, TRUE);
+    if (!WaitForDialogGone(dialog)) {
+        Fail("  FAILED: the dialog stayed open%s", NULL);
+        Capture("12-ctrl-d-configured", dialog);
+        Finish();
+    }
+    Check(configured);
+    Capture("12-ctrl-d-configured", NULL);
 }
 
 static DWORD WINAPI TourThread(LPVOID unused)
@@ -254,6 +446,7 @@ static DWORD WINAPI TourThread(LPVOID unused)
     Check(browsed);
     Capture("07-shift-d-back", NULL);
 
+    TourSettings(command, browsed);
     Finish();
     return 0;
 }
