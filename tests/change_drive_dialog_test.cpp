@@ -122,6 +122,24 @@ std::vector<DriveEntry> ReadDriveList(HWND combo)
     return entries;
 }
 
+// The dialog's controls in template order as "class text", with the ID in
+// place of the text for the drive list and the path field.
+std::vector<std::string> ControlsOf(HWND dialog)
+{
+    std::vector<std::string> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = "", text[256] = "";
+        GetClassNameA(child, className, sizeof className);
+        int id = GetDlgCtrlID(child);
+        if (id == 1000 || id == 1001)
+            wsprintfA(text, "%d", id);
+        else
+            GetWindowTextA(child, text, sizeof text);
+        controls.push_back(std::string(className) + " " + text);
+    }
+    return controls;
+}
+
 // The dialog control that holds the focus (the drive list's inner combo box
 // counts as the drive list).
 int FocusedControl(HWND dialog)
@@ -169,11 +187,13 @@ TEST(ChangeDriveDialog, ShowsPathAndTreeDrivesWithTheirIcons)
     LONG pathStyle = 0;
     std::vector<DriveEntry> entries;
     std::vector<int> focusOrder;
+    std::vector<std::string> controls;
     HWND owner = nullptr;
     ModalScript script;
     OpenForTyping(script).Then([&] {
         HWND dialog = script.window();
         owner = GetWindow(dialog, GW_OWNER);
+        controls = ControlsOf(dialog);
         char text[512] = "";
         GetDlgItemTextA(dialog, 1000, text, sizeof text);
         pathText = text;
@@ -195,6 +215,9 @@ TEST(ChangeDriveDialog, ShowsPathAndTreeDrivesWithTheirIcons)
     EXPECT_FALSE(script.timedOut());
 
     EXPECT_EQ(owner, host.window());
+    EXPECT_EQ(controls, (std::vector<std::string>{
+        "Static 利用出来るドライブ", "ComboBoxEx32 1001", "Button OK", "Button ｷｬﾝｾﾙ", "Button 設定",
+        "Static 現在のパス", "Edit 1000"}));
     EXPECT_EQ(pathText, "D:\\Temp\\");
     EXPECT_EQ(lstrcmpiA(pathClass.c_str(), "Edit"), 0) << pathClass;
     EXPECT_TRUE(pathStyle & ES_READONLY) << "the current path must not be editable";
