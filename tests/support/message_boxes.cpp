@@ -92,6 +92,12 @@ LRESULT CALLBACK MessageBoxWatch::CbtProc(int code, WPARAM wParam, LPARAM lParam
         message.text = scan.text;
         message.icon = IconKind(scan.icon);
         message.owner = GetWindow(box, GW_OWNER);
+        if (message.owner != nullptr) {
+            char ownerTitle[512] = "";
+            GetWindowTextA(message.owner, ownerTitle, sizeof ownerTitle);
+            message.ownerTitle = ownerTitle;
+            message.ownerOwner = GetWindow(message.owner, GW_OWNER);
+        }
         for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
             if (HWND button = GetDlgItem(box, id); button != nullptr && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE))
                 message.buttons.push_back(id);

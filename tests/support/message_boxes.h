@@ -12,6 +12,10 @@ struct ShownMessage {
     UINT icon = 0;              // MB_ICONERROR, MB_ICONWARNING, MB_ICONQUESTION, MB_ICONINFORMATION or 0
     std::vector<int> buttons;   // IDOK, IDCANCEL, IDYES, IDNO present
     HWND owner = nullptr;
+    // The owner as it was while the box was up: it may be gone by the time
+    // the test looks (a dialog that ends when its start fails).
+    std::string ownerTitle;
+    HWND ownerOwner = nullptr;
 };
 
 class MessageBoxWatch {
