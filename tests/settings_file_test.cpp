@@ -146,8 +146,9 @@ TEST(SettingsFile, DriveKeyAbsentOrPresent)
         memset(buffer, 0xCC, sizeof buffer);
         BOOL present = ReadDriveFolder("Path", 'D', buffer, MAX_PATH);
         EXPECT_EQ(present != FALSE, c.present);
-        if (c.present)
+        if (c.present) {
             EXPECT_EQ(std::string(buffer), c.value);
+        }
         for (size_t i = MAX_PATH; i < sizeof buffer; ++i)
             ASSERT_EQ((BYTE)buffer[i], 0xCC) << "byte " << i << " written past the " << MAX_PATH << "-byte buffer";
     }
@@ -189,8 +190,9 @@ TEST(SettingsFile, DriveKeyIntoSmallBuffer)
         EXPECT_EQ(present != FALSE, c.present);
         size_t length = strnlen(buffer, c.size);
         ASSERT_LT(length, c.size) << "no terminator inside the buffer";
-        if (c.present)
+        if (c.present) {
             EXPECT_EQ(value.compare(0, length, buffer, length), 0) << "got " << std::string(buffer, length);
+        }
         for (size_t i = c.size; i < sizeof buffer; ++i)
             ASSERT_EQ((BYTE)buffer[i], 0xCC) << "byte " << i << " written past the " << c.size << "-byte buffer";
     }
