@@ -271,6 +271,7 @@ public:
         char base[64];
         wsprintfA(base, "kestrin-deep-%lu-%d", GetCurrentProcessId(), ++counter);
         std::string folder = std::string(temp) + base;
+        RemoveWide(Long(folder));   // left over by an earlier run with the same process id
         folders_.push_back(folder);
         const size_t fileBytes = 1 + lstrlenA("KESTRIN.DLL");
         while (folder.size() + fileBytes < nameBytes) {
@@ -296,11 +297,26 @@ public:
     {
         if (module_ != nullptr)
             FreeLibrary(module_);
-        for (const std::string &step : folders_)
-            DeleteFileW(Long(step + "\\KESTRIN.INI").c_str());
-        DeleteFileW(Long(dll_).c_str());
-        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-            RemoveDirectoryW(Long(*it).c_str());
+        RemoveWide(Long(folders_.front()));
+    }
+    // Removes a folder and everything in it, however long the names.
+    static void RemoveWide(const std::wstring &folder)
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveWide(folder + L"\\" + name);
+                else
+                    DeleteFileW((folder + L"\\" + name).c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
     }
     static std::wstring Long(const std::string &path) { return L"\\\\?\\" + Wide(path); }
     static bool Exists(const std::string &path)
@@ -359,6 +375,12 @@ TEST(SettingsFile, ModuleNameTooLongForThePathUsesDefaultsAndWritesNowhere)
     };
     const std::string windowsIni = WindowsIniPath();
     ASSERT_FALSE(Exists(windowsIni));
+    // Where the file would go if the plug-in were not found by name.
+    char program[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, program, sizeof program - 1);
+    std::string besideProgram = program;
+    besideProgram = besideProgram.substr(0, besideProgram.rfind('\\') + 1) + "KESTRIN.INI";
+    ASSERT_FALSE(Exists(besideProgram));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         DeepPluginCopy plugin(c.nameBytes, c.unit);
@@ -395,6 +417,8 @@ TEST(SettingsFile, ModuleNameTooLongForThePathUsesDefaultsAndWritesNowhere)
 
         EXPECT_FALSE(Exists(windowsIni)) << "wrote " << windowsIni;
         DeleteFileA(windowsIni.c_str());
+        EXPECT_FALSE(Exists(besideProgram)) << "wrote " << besideProgram;
+        DeleteFileA(besideProgram.c_str());
         for (const std::string &folder : plugin.folders()) {
             std::string ini = folder + "\\KESTRIN.INI";
             EXPECT_EQ(DeepPluginCopy::Read(ini), planted) << "wrote " << ini;
