@@ -143,16 +143,6 @@ TEST(HostTree, FirstDriveThroughDesktopAndMyComputer)
     }
 }
 
-TEST(HostTree, FirstDriveMatchesDesktopNameExactly)
-{
-    const std::string desktop = TestHost::DesktopName();
-    for (const std::string &text : {desktop + " ", "x" + desktop, desktop.substr(0, desktop.size() - 2)}) {
-        SCOPED_TRACE(text);
-        TestHost host(text + "\n  @computer\n    Data (D:)\n");
-        EXPECT_EQ(FindFirstDriveItem(host.tree()), nullptr);
-    }
-}
-
 TEST(HostTree, FindDriveItemByLetter)
 {
     TestHost host("@desktop\n  @computer\n    Disk (d:)\n    Folder\n    Backup (D:) (E:)\n    Media (E:)\n");

@@ -198,54 +198,18 @@ TEST(SettingsFile, DriveKeyIntoSmallBuffer)
     }
 }
 
-TEST(SettingsFile, DriveKeysWrittenUnderTheirLetter)
-{
-    PluginCopy plugin;
-    LoadSettingsOf(plugin);
-    WriteDriveFolder("Current", 'D', "D:\\Work\\");
-    WriteDriveFolder("Current", 'C', "C:\\表示\\");
-    WriteDriveFolder("Current", 'D', "D:\\Other\\");
-    EXPECT_EQ(plugin.ReadIni(), std::string(DefaultIni) + "[Current]\r\nD=D:\\Other\\\r\nC=C:\\表示\\\r\n");
-    DeleteSettingsSection("Current");
-    EXPECT_EQ(plugin.ReadIni(), DefaultIni);
-}
-
 // The file lies beside the loaded copy, also in folders whose names hold a
 // double-byte character with the trail byte 0x5C (表 is 95 5C, ソ is 83 5C).
 TEST(SettingsFile, FileBesideModuleInJapaneseFolders)
 {
-    for (const char *suffix : {"表示", "ソフト", "ソ", "\\表", "\\ソ\\表"}) {
+    for (const char *suffix : {"表示", "ソフト", "ソ"}) {
         SCOPED_TRACE(suffix);
-        std::string name = suffix;
-        PluginCopy plugin(name.find('\\') == 0 ? "" : name, false);
-        std::string folder = plugin.folder();
-        if (name.find('\\') == 0) {
-            // Nested folders below the copy's own folder, each ending in 5C.
-            size_t start = 1;
-            while (start <= name.size()) {
-                size_t end = name.find('\\', start);
-                if (end == std::string::npos)
-                    end = name.size();
-                folder += name.substr(start, end - start) + "\\";
-                CreateDirectoryA(folder.c_str(), nullptr);
-                start = end + 1;
-            }
-            CopyFileA(KESTRIN_DLL_PATH, (folder + "KESTRIN.DLL").c_str(), FALSE);
-            plugin.Unload();
-            HMODULE module = LoadLibraryA((folder + "KESTRIN.DLL").c_str());
-            ASSERT_NE(module, nullptr);
-            PoisonSettings();
-            ResetSettings();
-            LoadSettings();
-            FreeLibrary(module);
-        } else {
-            ASSERT_TRUE(plugin.Load());
-            PoisonSettings();
-            LoadSettingsOf(plugin);
-        }
-        const std::string expected = folder + "KESTRIN.INI";
-        EXPECT_EQ(lstrcmpiA(settingsPath, expected.c_str()), 0) << "expected " << expected << ", got " << settingsPath;
-        EXPECT_EQ(ReadFileBytes(expected), DefaultIni);
+        PluginCopy plugin(suffix);
+        PoisonSettings();
+        LoadSettingsOf(plugin);
+        EXPECT_EQ(lstrcmpiA(settingsPath, plugin.iniPath().c_str()), 0)
+            << "expected " << plugin.iniPath() << ", got " << settingsPath;
+        EXPECT_EQ(plugin.ReadIni(), DefaultIni);
         EXPECT_EQ(Describe(settings), Describe(Defaults));
     }
 }
