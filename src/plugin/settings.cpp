@@ -134,8 +134,14 @@ BOOL ReadDriveFolder(LPCSTR section, char letter, LPSTR out, DWORD size)
         return FALSE;
     char key[2];
     MakeDriveKey(letter, key);
-    GetPrivateProfileStringA(section, key, AbsentKeyText, out, size, settingsPath);
-    return lstrcmpA(out, AbsentKeyText) != 0;
+    // Read whole, then cut: in a buffer shorter than the absent-key text the
+    // text itself would arrive cut and pass for a stored folder.
+    char value[MAX_PATH];
+    GetPrivateProfileStringA(section, key, AbsentKeyText, value, sizeof value, settingsPath);
+    if (lstrcmpA(value, AbsentKeyText) == 0)
+        return FALSE;
+    lstrcpynA(out, value, (int)size);
+    return TRUE;
 }
 
 void WriteDriveFolder(LPCSTR section, char letter, LPCSTR value)

@@ -4,6 +4,8 @@
 
 BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
 {
+    if (size <= 0)
+        return FALSE;
     text[0] = '\0';
     TVITEMA read;
     ZeroMemory(&read, sizeof read);
@@ -16,6 +18,9 @@ BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
     // A host may hand back its own buffer instead of filling ours.
     if (read.pszText != text)
         lstrcpynA(text, read.pszText ? read.pszText : "", size);
+    // A text longer than the buffer may fill it to the last byte with no
+    // terminator (Wine's tree view does): cut it here.
+    text[size - 1] = '\0';
     return TRUE;
 }
 
