@@ -20,6 +20,14 @@ using Texts = std::vector<std::string>;
 
 HWND Item(HWND page, int id) { return GetDlgItem(page, id); }
 
+std::string Repeat(const std::string &text, int count)
+{
+    std::string repeated;
+    for (int i = 0; i < count; ++i)
+        repeated += text;
+    return repeated;
+}
+
 // Types a text into the folder field as the user would end up with it.
 void TypeFolder(HWND page, const std::string &text)
 {
@@ -116,6 +124,11 @@ TEST(DestinationPage, AddChecksTheTypedPath)
         {"C:\\" + longName, "", "文字列が長すぎます。", MB_ICONERROR},
         {"C:\\" + longName + "\\", "", "文字列が長すぎます。", MB_ICONERROR},
         {"C:\\" + longName + longName, "", "文字列が長すぎます。", MB_ICONERROR},
+        // Double-byte text is measured in bytes, not characters.
+        {"C:\\" + Repeat("表", 127), "C:\\" + Repeat("表", 127) + "\\", "", 0},
+        {"C:\\" + Repeat("表", 128), "", "文字列が長すぎます。", MB_ICONERROR},
+        {"C:\\" + Repeat("表", 130), "", "文字列が長すぎます。", MB_ICONERROR},
+        {"C:\\" + Repeat("表", 200), "", "文字列が長すぎます。", MB_ICONERROR},
     };
 
     DestinationRun run;
@@ -227,6 +240,7 @@ TEST(DestinationPage, DeleteAsksAndKeepsASelection)
         int selectedAfter = -2;
         bool applyEnabled = !c.applyEnabled;
         size_t boxesBeforeSecondClick = 0;
+        bool deleteEnabled = false;
         run.Run([&](HWND page) {
             HWND list = Item(page, 1015);
             SelectEntry(list, c.select);
@@ -234,6 +248,7 @@ TEST(DestinationPage, DeleteAsksAndKeepsASelection)
             left = ListTexts(list);
             selectedAfter = SelectedEntry(list);
             applyEnabled = ApplyEnabled(run.windows.sheet);
+            deleteEnabled = IsWindowEnabled(Item(page, 1016)) != FALSE;
             // With nothing selected Delete asks nothing.
             boxesBeforeSecondClick = run.boxes.shown.size();
             if (selectedAfter < 0)
@@ -243,6 +258,7 @@ TEST(DestinationPage, DeleteAsksAndKeepsASelection)
         EXPECT_EQ(left, c.left);
         EXPECT_EQ(selectedAfter, c.selectedAfter);
         EXPECT_EQ(applyEnabled, c.applyEnabled);
+        EXPECT_EQ(deleteEnabled, selectedAfter >= 0) << "Delete is enabled exactly while an entry is selected";
         ASSERT_EQ(run.boxes.shown.size(), 1u);
         EXPECT_EQ(boxesBeforeSecondClick, 1u);
         EXPECT_EQ(run.boxes.shown[0].text, c.question);

@@ -365,6 +365,40 @@ TEST(BehaviorPage, OpenDialogUsesAppliedSettingsAtOnce)
     }
 }
 
+// A second sheet from the same dialog starts from what the first applied.
+TEST(BehaviorPage, ReopenedSheetShowsWhatWasApplied)
+{
+    PluginCopy plugin;
+    plugin.WriteIni(DefaultIni);
+    TestHost host(SheetHostTree);
+    host.SetCurrentPath("C:\\Windows\\");
+    MessageBoxWatch boxes;
+    ModalScript script;
+    SheetWindows first, second;
+    BehaviorView view;
+    OpenSheet(script, first).Then([&] {
+        HWND page = ShowPage(first.sheet, BehaviorPageIndex);
+        ChooseEntry(page, 1003, 1);
+        ChooseEntry(page, 1009, 0);
+        Click(GetDlgItem(page, 1007));
+        return true;
+    });
+    CloseSheet(script, first, IDOK);
+    OpenSheet(script, second).Then([&] {
+        view = ReadBehaviorPage(ShowPage(second.sheet, BehaviorPageIndex));
+        return true;
+    });
+    CloseSheet(script, second, IDCANCEL);
+    CloseDialog(script, second);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    ASSERT_FALSE(script.timedOut()) << "steps done: " << script.stepsDone();
+    EXPECT_EQ(view.selected[1003 - 1003], 1);
+    EXPECT_EQ(view.selected[1009 - 1003], 0);
+    EXPECT_FALSE(view.checked[1]);
+    EXPECT_TRUE(view.checked[2]);
+}
+
 // Cancel writes nothing at all: the file keeps its exact bytes.
 TEST(BehaviorPage, CancelLeavesTheFileBytes)
 {
