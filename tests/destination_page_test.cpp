@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <shlobj.h>
-#include "sheet_driver.h"
+#include "support/sheet_driver.h"
 #include "support/message_boxes.h"
 #include "support/plugin_copy.h"
 #include "support/test_host.h"

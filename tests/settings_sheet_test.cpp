@@ -3,7 +3,7 @@
 // dialog acts afterwards.
 #include <gtest/gtest.h>
 #include <functional>
-#include "sheet_driver.h"
+#include "support/sheet_driver.h"
 #include "support/keyboard.h"
 #include "support/message_boxes.h"
 #include "support/plugin_copy.h"
