@@ -48,18 +48,10 @@ BOOL FillDriveList(HWND dialog)
     int count = 0, currentEntry = -1, systemEntry = -1;
     for (HTREEITEM item = firstDriveItem; item != 0;
          item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
-        char text[ItemTextSize] = "";
+        char text[ItemTextSize];
         TVITEMA read;
-        ZeroMemory(&read, sizeof read);
-        read.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        read.hItem = item;
-        read.pszText = text;
-        read.cchTextMax = sizeof text;
-        if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read) != 1)
+        if (!ReadTreeItem(tree, item, TVIF_IMAGE | TVIF_SELECTEDIMAGE, &read, text, sizeof text))
             continue;
-        if (read.pszText != text)
-            lstrcpynA(text, read.pszText ? read.pszText : "", sizeof text);
-        text[sizeof text - 1] = '\0';   // a long label may fill the buffer unterminated
         char letter = GetDriveLetterFromLabel(text);
         if (letter == 0)
             continue;

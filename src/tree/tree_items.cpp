@@ -2,26 +2,31 @@
 #include "tree/host_tree.h"
 #include <shlobj.h>
 
-BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
+BOOL ReadTreeItem(HWND tree, HTREEITEM item, UINT mask, TVITEMA *read, LPSTR text, int size)
 {
     if (size <= 0)
         return FALSE;
     text[0] = '\0';
-    TVITEMA read;
-    ZeroMemory(&read, sizeof read);
-    read.mask = TVIF_TEXT;
-    read.hItem = item;
-    read.pszText = text;
-    read.cchTextMax = size;
-    if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read) != 1)
+    ZeroMemory(read, sizeof *read);
+    read->mask = mask | TVIF_TEXT;
+    read->hItem = item;
+    read->pszText = text;
+    read->cchTextMax = size;
+    if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)read) != 1)
         return FALSE;
     // A host may hand back its own buffer instead of filling ours.
-    if (read.pszText != text)
-        lstrcpynA(text, read.pszText ? read.pszText : "", size);
+    if (read->pszText != text)
+        lstrcpynA(text, read->pszText ? read->pszText : "", size);
     // A text longer than the buffer may fill it to the last byte with no
     // terminator (Wine's tree view does): cut it here.
     text[size - 1] = '\0';
     return TRUE;
+}
+
+BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
+{
+    TVITEMA read;
+    return ReadTreeItem(tree, item, TVIF_TEXT, &read, text, size);
 }
 
 static HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT relation)
