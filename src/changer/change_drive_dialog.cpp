@@ -59,6 +59,7 @@ BOOL FillDriveList(HWND dialog)
             continue;
         if (read.pszText != text)
             lstrcpynA(text, read.pszText ? read.pszText : "", sizeof text);
+        text[sizeof text - 1] = '\0';   // an over-long text may come back unterminated
         char letter = GetDriveLetterFromLabel(text);
         if (letter == 0)
             continue;

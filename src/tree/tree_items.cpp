@@ -16,6 +16,9 @@ BOOL GetTreeItemText(HWND tree, HTREEITEM item, LPSTR text, int size)
     // A host may hand back its own buffer instead of filling ours.
     if (read.pszText != text)
         lstrcpynA(text, read.pszText ? read.pszText : "", size);
+    // A text that does not fit may come back filling every byte with no
+    // terminator (Wine's tree view does this): cut it ourselves.
+    text[size - 1] = '\0';
     return TRUE;
 }
 
