@@ -20,6 +20,10 @@ HTREEITEM FindChildByName(HWND tree, HTREEITEM firstItem, LPCSTR name);
 HTREEITEM WalkPath(HWND tree, LPCSTR path, HTREEITEM *deepest);
 void SelectTreeItem(HWND tree, HTREEITEM item);
 
+// Expands an item so the host fills its children; an item that is already
+// expanded is left alone (see tree_items.cpp).
+void ExpandTreeItem(HWND tree, HTREEITEM item);
+
 // Reads an item's text into text (size bytes, always terminated) and the
 // fields of mask into read; TRUE only when the tree answered 1.
 BOOL ReadTreeItem(HWND tree, HTREEITEM item, UINT mask, TVITEMA *read, LPSTR text, int size);

@@ -34,6 +34,16 @@ static HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT relation)
     return (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, relation, (LPARAM)item);
 }
 
+// Expanding an expanded item changes nothing and sends the host nothing, but
+// the tree control may still re-lay out every visible item, which dominates a
+// walk through folders with thousands of siblings.
+void ExpandTreeItem(HWND tree, HTREEITEM item)
+{
+    if ((SendMessageA(tree, TVM_GETITEMSTATE, (WPARAM)item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0)
+        return;
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+}
+
 char GetDriveLetterFromLabel(LPCSTR text)
 {
     // Only the first ":)" counts; "(" and ')' never occur as trail bytes, so a
@@ -69,14 +79,14 @@ HTREEITEM FindFirstDriveItem(HWND tree)
     HTREEITEM desktop = FindItemByText(tree, NextItem(tree, 0, TVGN_ROOT), CSIDL_DESKTOP);
     if (desktop == 0)
         return 0;
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)desktop);
+    ExpandTreeItem(tree, desktop);
     HTREEITEM firstChild = NextItem(tree, desktop, TVGN_CHILD);
     if (firstChild == 0)
         return 0;
     HTREEITEM computer = FindItemByText(tree, firstChild, CSIDL_DRIVES);
     if (computer == 0)
         return 0;
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)computer);
+    ExpandTreeItem(tree, computer);
     return NextItem(tree, computer, TVGN_CHILD);
 }
 

@@ -37,7 +37,7 @@ HTREEITEM WalkPath(HWND tree, LPCSTR path, HTREEITEM *deepest)
         if (next == NULL)
             return current;
 
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)current);
+        ExpandTreeItem(tree, current);
         HTREEITEM firstChild = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)current);
         if (firstChild == 0)
             return 0;

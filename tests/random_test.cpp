@@ -1,0 +1,476 @@
+// Randomized inputs: hostile settings files, odd host trees and stored paths.
+// Tree lookups are checked against a small model written here, apart from the
+// product's code. Seeded; KESTRIN_SEED=<n> replays a reported failure.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+#include "changer/drive_change.h"
+#include "plugin/settings.h"
+#include "support/keyboard.h"
+#include "support/message_boxes.h"
+#include "support/modal_script.h"
+#include "support/plugin_copy.h"
+#include "support/test_host.h"
+#include "tree/host_tree.h"
+
+namespace {
+
+unsigned Seed()
+{
+    const char *text = getenv("KESTRIN_SEED");
+    return text != nullptr && *text != '\0' ? (unsigned)strtoul(text, nullptr, 0) : 20240611u;
+}
+#define TRACE_SEED(seed) SCOPED_TRACE("replay with KESTRIN_SEED=" + std::to_string(seed))
+
+struct Random {
+    std::mt19937 engine;
+    explicit Random(unsigned seed) : engine(seed) {}
+    int Below(int n) { return (int)(engine() % (unsigned)n); }
+    bool Chance(int percent) { return Below(100) < percent; }
+    template <class T> const T &Pick(const std::vector<T> &items) { return items[Below((int)items.size())]; }
+};
+
+// --- The model: code page 932 byte rules and the walk, written from scratch.
+
+bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+// Tree texts are read into 256 bytes, so the product sees at most 255.
+std::string AsRead(const std::string &text) { return text.substr(0, 255); }
+
+char ModelLetter(const std::string &text)
+{
+    size_t at = text.find(":)");
+    if (at == std::string::npos || at < 2 || text[at - 2] != '(')
+        return 0;
+    return text[at - 1] >= 'A' && text[at - 1] <= 'Z' ? text[at - 1] : 0;
+}
+
+bool SameIgnoringAsciiCase(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i]))
+            return false;
+    return true;
+}
+
+// The next separator at or after from; a lead byte takes the byte after it.
+size_t NextSeparator(const std::string &path, size_t from)
+{
+    for (size_t i = from; i < path.size(); ++i) {
+        if (IsLead((unsigned char)path[i])) {
+            if (++i >= path.size())
+                return std::string::npos;
+        } else if (path[i] == '\\') {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+struct Walked {
+    const HostNode *found = nullptr;
+    const HostNode *deepest = nullptr;
+};
+
+Walked ModelWalk(const HostNode *computer, const std::string &path)
+{
+    Walked result;
+    const HostNode *current = nullptr;
+    for (auto &drive : computer->children)
+        if (!path.empty() && path[0] != '\0' && ModelLetter(AsRead(drive->text)) == path[0]) {
+            current = drive.get();
+            break;
+        }
+    if (current == nullptr)
+        return result;
+    size_t separator = NextSeparator(path, 0);
+    while (separator != std::string::npos) {
+        result.deepest = current;
+        size_t next = NextSeparator(path, separator + 1);
+        if (next == std::string::npos)
+            break;
+        std::string component = path.substr(separator + 1, next - separator - 1);
+        const HostNode *child = nullptr;
+        if (component.size() < 256)
+            for (auto &candidate : current->children)
+                if (SameIgnoringAsciiCase(AsRead(candidate->text), component)) {
+                    child = candidate.get();
+                    break;
+                }
+        if (child == nullptr)
+            return result;
+        current = child;
+        separator = next;
+    }
+    result.found = current;
+    return result;
+}
+
+// --- Generators.
+
+// Name pieces: ASCII, double-byte characters whose trail byte is "\" (表, ソ,
+// 能) and others (日, あ), and half-width katakana.
+const std::vector<std::string> NamePieces = {
+    "a", "B", "c", "X", "z", "0", "7", " ", "Data", "win", "\x95\x5C", "\x83\x5C", "\x94\x5C", "\x93\xFA",
+    "\x82\xA0", "\xB1", "\xDD",
+};
+
+std::string RandomName(Random &random)
+{
+    std::string name;
+    int pieces = 1 + random.Below(6);
+    for (int i = 0; i < pieces; ++i)
+        name += random.Pick(NamePieces);
+    if (random.Chance(5))   // longer than the 255 and 259 bytes a read can hold
+        name += std::string(random.Pick(std::vector<int>{250, 256, 260, 300}), 'q');
+    return name;
+}
+
+std::string RandomLabel(Random &random)
+{
+    std::string label = RandomName(random);
+    if (random.Chance(10))
+        label += std::string(240 + random.Below(30), 'p');
+    std::string drive = random.Chance(80) ? std::string("(") + char('A' + random.Below(26)) + ":)"
+                                          : random.Pick(std::vector<std::string>{
+                                                "(d:)", "D:)", ":)", "((:)", "(:)", "(\x82\x60:)", ")"});
+    // Only between characters: a lead byte before "(" would not be CP932.
+    std::vector<size_t> boundaries = {0};
+    for (size_t i = 0; i < label.size(); boundaries.push_back(i))
+        i += IsLead((unsigned char)label[i]) ? 2 : 1;
+    label.insert(random.Pick(boundaries), drive);
+    if (random.Chance(20))
+        label += random.Pick(std::vector<std::string>{" (E:)", ":)", "(Z:)"});
+    return label;
+}
+
+struct RandomTree {
+    TestHost host{"@desktop\n  @computer\n"};
+    HostNode *computer = nullptr;
+    std::vector<HostNode *> folders;   // every folder node, for path picking
+};
+
+// 26 real drives among decoy labels, random folders, and one crowded folder.
+void Grow(RandomTree &tree, Random &random, int crowd)
+{
+    tree.computer = tree.host.FindNode({"@desktop", "@computer"});
+    std::vector<HostNode *> drives;
+    for (int letter = 0; letter < 26; ++letter) {
+        // Decoys mostly after the drive, so most drives keep their folders.
+        if (random.Chance(10))
+            tree.host.AddNode(tree.computer, RandomLabel(random));
+        drives.push_back(tree.host.AddNode(tree.computer, random.Pick(NamePieces) + " (" + char('A' + letter) + ":)"));
+        while (random.Chance(30))
+            tree.host.AddNode(tree.computer, RandomLabel(random));
+    }
+    std::vector<HostNode *> parents(drives);
+    for (int i = 0; i < 300; ++i) {
+        HostNode *parent = random.Pick(parents);
+        HostNode *node = tree.host.AddNode(parent, random.Chance(2) ? "" : RandomName(random));
+        tree.folders.push_back(node);
+        if (random.Chance(60))
+            parents.push_back(node);
+    }
+    HostNode *crowded = random.Pick(drives);
+    for (int i = 0; i < crowd; ++i)
+        tree.folders.push_back(tree.host.AddNode(crowded, RandomName(random) + std::to_string(i)));
+}
+
+// Drives hang below root, Desktop and My Computer.
+bool IsDriveNode(const HostNode *node)
+{
+    int depth = 0;
+    for (; node->parent != nullptr; node = node->parent)
+        ++depth;
+    return depth == 3;
+}
+
+std::string PathOfNode(const HostNode *node)
+{
+    std::string path;
+    for (; !IsDriveNode(node); node = node->parent)
+        path = node->text + "\\" + path;
+    char letter = ModelLetter(node->text);
+    return std::string(1, letter) + ":\\" + path;
+}
+
+// A stored path: a real folder's path, often damaged on the way.
+std::string RandomStoredPath(Random &random, const RandomTree &tree)
+{
+    std::string path = PathOfNode(random.Pick(tree.folders));
+    switch (random.Below(9)) {
+    case 0: path.pop_back(); break;                                          // no final backslash
+    case 1: path.insert(NextSeparator(path, 0), "\\"); break;                // doubled backslash
+    case 2: path[0] = (char)tolower((unsigned char)path[0]); break;         // lowercase drive letter
+    case 3: for (char &c : path) c = (char)toupper((unsigned char)c); break; // other case, lead bytes kept
+    case 4: path += random.Chance(50) ? "\x81" : "\x95"; break;             // lone lead byte at the end
+    case 5: path += RandomName(random) + "\\"; break;                        // one folder too many
+    case 6: path = path.substr(0, 2) + path.substr(3); break;                // "C:Windows\"
+    case 7: path = path.substr(0, random.Below(4)); break;                   // "", "C", "C:", "C:\"
+    default: break;
+    }
+    return path;
+}
+
+// Bytes outside printable ASCII as \xNN, so failures read the same anywhere.
+std::string Escaped(const std::string &text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        char hex[8];
+        wsprintfA(hex, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
+        out += hex;
+    }
+    return out;
+}
+
+std::string Describe(const HostNode *node) { return node == nullptr ? "(none)" : Escaped(PathOfNode(node)); }
+
+std::string TextOf(HWND tree, HTREEITEM item)
+{
+    char text[1024] = "(none)";
+    if (item != nullptr) {
+        TVITEMA read{};
+        read.mask = TVIF_TEXT;
+        read.hItem = item;
+        read.pszText = text;
+        read.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read);
+    }
+    return Escaped(text);
+}
+
+// ":)" at every position of labels up to 300 bytes: the rule itself, the
+// rule on texts as read from a real tree (cut to 255 bytes, never past the
+// read buffer), and the dialog's drive list.
+TEST(Randomized, DriveLabelRuleAtEveryPosition)
+{
+    unsigned seed = Seed();
+    TRACE_SEED(seed);
+    Random random(seed);
+    TestHost host("@desktop\n  @computer\n");
+    HostNode *computer = host.FindNode({"@desktop", "@computer"});
+    int drives = 0;
+    for (int at = 0; at <= 300; ++at) {
+        std::string text;
+        while ((int)text.size() < at)
+            text += random.Pick(NamePieces);
+        text.resize(at);   // may cut a character: the rule is byte-wise
+        text += random.Pick(std::vector<std::string>{"(C:)", "(c:)", "C:)", "(\x83\x43:)", "(\x82\x60:)", ":)", "(Z:)"});
+        text += random.Chance(50) ? "(D:)" : "";
+        SCOPED_TRACE("\":)\" near byte " + std::to_string(at) + ": " + Escaped(text));
+        EXPECT_EQ(GetDriveLetterFromLabel(text.c_str()), ModelLetter(text));
+        if (IsLead((unsigned char)text[at - (at > 0)]))
+            continue;   // not valid CP932 for the tree
+        host.AddNode(computer, text);
+        drives += ModelLetter(AsRead(text)) != 0;
+    }
+
+    SendMessageA(host.tree(), TVM_EXPAND, TVE_EXPAND, (LPARAM)host.Item({"@desktop", "@computer"}));
+    for (auto &node : computer->children) {
+        HTREEITEM item = node->item;
+        char text[ItemTextSize + 64];
+        FillMemory(text, sizeof text, 0xCC);
+        ASSERT_TRUE(GetTreeItemText(host.tree(), item, text, ItemTextSize));
+        SCOPED_TRACE(Escaped(node->text));
+        for (size_t b = ItemTextSize; b < sizeof text; ++b)
+            ASSERT_EQ((unsigned char)text[b], 0xCC) << "read past the 256-byte buffer";
+        EXPECT_EQ(std::string(text), AsRead(node->text));
+        EXPECT_EQ(GetDriveLetterFromLabel(text), ModelLetter(AsRead(node->text)));
+    }
+
+    PluginCopy plugin;
+    int listed = -1;
+    ModalScript script;
+    script.WaitForWindow("ドライブの変更").Then([&] {
+        listed = (int)SendDlgItemMessageA(script.window(), 1001, CB_GETCOUNT, 0, 0);
+        PostMessageA(script.window(), WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    EXPECT_EQ(listed, drives) << "drive list entries";
+}
+
+// Drive lookups and walks of damaged stored paths agree with the model.
+TEST(Randomized, WalkAgreesWithModel)
+{
+    unsigned seed = Seed();
+    TRACE_SEED(seed);
+    Random random(seed);
+    RandomTree tree;
+    Grow(tree, random, 3000);
+    HWND hwnd = tree.host.tree();
+
+    HTREEITEM first = FindFirstDriveItem(hwnd);
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        Walked model = ModelWalk(tree.computer, std::string(1, letter) + ":\\");
+        SCOPED_TRACE(std::string("drive ") + letter);
+        EXPECT_EQ(FindDriveItem(hwnd, first, letter), model.found ? model.found->item : nullptr)
+            << "expected " << (model.found ? Escaped(model.found->text) : "(none)") << ", got "
+            << TextOf(hwnd, FindDriveItem(hwnd, first, letter));
+    }
+    int reached = 0;
+    for (int i = 0; i < 400; ++i) {
+        std::string path = RandomStoredPath(random, tree);
+        SCOPED_TRACE("case " + std::to_string(i) + ": " + Escaped(path));
+        Walked model = ModelWalk(tree.computer, path);
+        HTREEITEM deepest = (HTREEITEM)1;
+        HTREEITEM found = WalkPath(hwnd, path.c_str(), &deepest);
+        reached += found != nullptr;
+        EXPECT_EQ(found, model.found ? model.found->item : nullptr)
+            << "expected " << Describe(model.found) << ", got " << Escaped(tree.host.PathOf(found));
+        EXPECT_EQ(deepest, model.deepest ? model.deepest->item : nullptr)
+            << "expected deepest " << Describe(model.deepest) << ", got " << Escaped(tree.host.PathOf(deepest));
+    }
+    // Damage leaves about half the paths walkable; far fewer means the
+    // generator lost its way and the comparison proves little.
+    EXPECT_GT(reached, 60);
+}
+
+// --- Settings files.
+
+const std::vector<std::string> IntegerTexts = {
+    "12abc", "-1", "4294967297", "0x10", "abc", "", " 7 ", "2147483648", "-2147483649",
+    "99999999999999999999", "1", "2", "0", "6", "+3", "\x95\x5C",
+};
+const std::vector<std::string> IntegerKeys = {
+    "Version", "State", "PathNotFind", "SetPathNotFind", "NonSetPath", "Normal", "Shift", "Ctrl", "CtrlShift",
+};
+const std::vector<std::string> Sections = {
+    "[Behavior]", "[EnterAction]", "[Current]", "[Path]", "[behavior]", "[Path", "[]", "[\x95\x5C]",
+};
+const std::vector<std::string> RealFolders = {"C:\\Windows\\", "D:\\Work\\Deep\\", "E:\\", "D:\\Work"};
+
+std::string RandomValue(Random &random)
+{
+    std::string value = random.Pick(RealFolders);
+    int length = random.Pick(std::vector<int>{0, 3, 259, 260, 300, 1000 + random.Below(400)});
+    if (length > 3)
+        while ((int)value.size() < length)
+            value += random.Pick(NamePieces) + (random.Chance(20) ? "\\" : "");
+    value.resize(length == 3 ? value.size() : length);
+    return value;
+}
+
+std::string RandomIni(Random &random)
+{
+    std::string file;
+    if (random.Chance(3))
+        file += "\xFF\xFE";   // what Windows takes for a UTF-16 file
+    int lines = 3 + random.Below(40);
+    for (int i = 0; i < lines; ++i) {
+        switch (random.Below(6)) {
+        case 0: file += random.Pick(Sections); break;
+        case 1: file += random.Pick(IntegerKeys) + "=" + random.Pick(IntegerTexts); break;
+        case 2:
+        case 3: file += std::string(1, (char)(random.Chance(80) ? 'A' + random.Below(26) : 'a' + random.Below(26)))
+                        + "=" + RandomValue(random);
+                break;
+        case 4: file += std::string(random.Chance(50) ? 1000 + random.Below(300) : 1, 'k') + "=" + RandomValue(random);
+                break;
+        default:
+            for (int n = random.Below(1200); n > 0; --n)
+                file += (char)random.Below(256);
+        }
+        file += random.Chance(80) ? "\r\n" : "\n";
+    }
+    return file;
+}
+
+const char DriveTree[] =
+    "@desktop\n"
+    "  @computer\n"
+    "    ローカル ディスク (C:)\n"
+    "      Windows\n"
+    "    Data (D:)\n"
+    "      Work\n"
+    "        Deep\n"
+    "    Media (E:)\n";
+
+// No crash, no write past a 260-byte buffer, nothing written by a read, and
+// a drive change that stays writes nothing while one that moves records the
+// folder being left.
+TEST(Randomized, HostileSettingsFiles)
+{
+    unsigned seed = Seed();
+    TRACE_SEED(seed);
+    Random random(seed);
+    PluginCopy plugin;
+    TestHost host(DriveTree);
+    MessageBoxWatch boxes;
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        std::string file = RandomIni(random);
+        plugin.WriteIni(file);
+        LoadSettingsOf(plugin);
+        ASSERT_EQ(plugin.ReadIni(), file) << "loading the settings changed the file";
+
+        for (const char *section : {"Current", "Path"})
+            for (char letter = 'A'; letter <= 'Z'; ++letter) {
+                char buffer[MAX_PATH + 64];
+                FillMemory(buffer, sizeof buffer, 0xCC);
+                ReadDriveFolder(section, letter, buffer, MAX_PATH);
+                EXPECT_LT(strnlen(buffer, MAX_PATH), (size_t)MAX_PATH) << section << " " << letter << " unterminated";
+                for (size_t b = MAX_PATH; b < sizeof buffer; ++b)
+                    ASSERT_EQ((unsigned char)buffer[b], 0xCC) << section << " " << letter << " wrote past 260 bytes";
+            }
+
+        std::string left = random.Pick(std::vector<std::string>{"D:\\Work\\", "C:\\Windows\\", "", "e:\\",
+                                                                "C:\\" + std::string(290, 'L') + "\\"});
+        host.SetCurrentPath(left);
+        int changesBefore = host.selectionChanges;
+        SetModifiers(random.Chance(50), random.Chance(50));
+        int moved = ChangeDrive((char)('C' + random.Below(4)), host.tree(), host.currentPath().c_str(),
+                                FindFirstDriveItem(host.tree()), host.window());
+        SetModifiers(false, false);
+        if (moved == 0) {
+            EXPECT_EQ(plugin.ReadIni(), file) << "a drive change that stayed wrote to the file";
+            EXPECT_EQ(host.selectionChanges, changesBefore);
+        } else {
+            ASSERT_EQ(moved, 1);
+            EXPECT_EQ(host.selectionChanges, changesBefore + 1);
+        }
+    }
+}
+
+// The dialog and every page of the settings sheet open over a hostile file
+// and cancel without touching it.
+TEST(Randomized, DialogAndSheetOverHostileFile)
+{
+    unsigned seed = Seed();
+    TRACE_SEED(seed);
+    Random random(seed);
+    PluginCopy plugin;
+    TestHost host(DriveTree);
+    host.SetCurrentPath("D:\\Work\\");
+    MessageBoxWatch boxes;
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        std::string file = RandomIni(random);
+        plugin.WriteIni(file);
+        HWND dialog = nullptr, sheet = nullptr;
+        ModalScript script;
+        script.WaitForWindow("ドライブの変更")
+            .Then([&] { dialog = script.window(); PostMessageA(dialog, WM_COMMAND, 1002, 0); return true; })
+            .WaitForWindow("ドライブの変更の設定")
+            .Then([&] { sheet = script.window(); PropSheet_SetCurSel(sheet, nullptr, 1); return true; })
+            .Pause(50)
+            .Then([&] { PropSheet_SetCurSel(sheet, nullptr, 2); return true; })
+            .Pause(50)
+            .Then([&] { PropSheet_PressButton(sheet, PSBTN_CANCEL); return true; })
+            .Then([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); })
+            .Then([&] { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); return true; });
+        EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+        EXPECT_FALSE(script.timedOut()) << "stopped after step " << script.stepsDone();
+        EXPECT_EQ(plugin.ReadIni(), file) << "cancel changed the file";
+    }
+}
+
+}  // namespace
