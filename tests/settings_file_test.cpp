@@ -227,14 +227,16 @@ std::wstring Wide(const std::string &text)
 // wide functions and the \\?\ prefix, since the ANSI ones stop at MAX_PATH.
 class DeepPluginCopy {
 public:
-    DeepPluginCopy(size_t nameBytes, const std::string &unit)
+    // shift lengthens the first folder's name, moving where double-byte
+    // characters fall against the 260-byte mark.
+    DeepPluginCopy(size_t nameBytes, const std::string &unit, const std::string &shift = "")
     {
         static int counter = 0;
         char temp[MAX_PATH] = "";
         GetTempPathA(sizeof temp, temp);
         char base[64];
         wsprintfA(base, "kestrin-deep-%lu-%d", GetCurrentProcessId(), ++counter);
-        std::string folder = std::string(temp) + base;
+        std::string folder = std::string(temp) + base + shift;
         RemoveWide(Long(folder));   // left over by an earlier run with the same process id
         folders_.push_back(folder);
         const size_t fileBytes = 1 + lstrlenA("KESTRIN.DLL");
@@ -329,13 +331,17 @@ TEST(SettingsFile, ModuleNameTooLongForThePathUsesDefaultsAndWritesNowhere)
         size_t nameBytes;
         std::string unit;
         bool fits;
+        const char *shift;
     } cases[] = {
-        {"259 bytes fits", MAX_PATH - 1, "a", true},
-        {"260 bytes is cut by one", MAX_PATH, "a", false},
-        {"300 bytes", 300, "a", false},
-        {"Japanese, 258 bytes", MAX_PATH - 2, "表", true},
-        {"Japanese, 262 bytes under 260 characters", MAX_PATH + 2, "表", false},
-        {"Japanese, 320 bytes", 320, "ソ", false},
+        {"259 bytes fits", MAX_PATH - 1, "a", true, ""},
+        {"260 bytes is cut by one", MAX_PATH, "a", false, ""},
+        {"300 bytes", 300, "a", false, ""},
+        {"Japanese, 258 bytes", MAX_PATH - 2, "表", true, ""},
+        {"Japanese, 262 bytes under 260 characters", MAX_PATH + 2, "表", false, ""},
+        // One of these two is cut inside a double-byte character, which
+        // leaves the cut name a byte short of the buffer.
+        {"Japanese, 320 bytes", 320, "ソ", false, ""},
+        {"Japanese, 320 bytes, shifted by a byte", 320, "ソ", false, "x"},
     };
     const std::string windowsIni = WindowsIniPath();
     ASSERT_FALSE(Exists(windowsIni));
@@ -347,7 +353,7 @@ TEST(SettingsFile, ModuleNameTooLongForThePathUsesDefaultsAndWritesNowhere)
     ASSERT_FALSE(Exists(besideProgram));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        DeepPluginCopy plugin(c.nameBytes, c.unit);
+        DeepPluginCopy plugin(c.nameBytes, c.unit, c.shift);
         ASSERT_EQ(plugin.dll().size(), c.nameBytes);
         ASSERT_NE(plugin.module(), nullptr) << "could not load " << plugin.dll();
         // A file that a wrong path might find: it must not be read.

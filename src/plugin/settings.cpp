@@ -50,14 +50,18 @@ BOOL GetSettingsPath(LPCSTR moduleName, LPCSTR fileName, LPSTR out, DWORD size)
         return FALSE;
     out[0] = '\0';
 
-    // A cut module name is useless (and Wine leaves it unterminated); an
-    // empty path would send the INI functions to the Windows directory.
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(moduleName), out, size);
-    if (length == 0 || length >= size) {
-        out[0] = '\0';
+    // A cut module name is useless, and a cut is not always visible in the
+    // result: Wine leaves it unterminated, and a cut that falls inside a
+    // double-byte character comes back a byte short of the buffer. So the
+    // name is read into a buffer far larger than a usable one and must end
+    // well inside it. An empty path would send the INI functions to the
+    // Windows directory, so failure leaves out empty.
+    char module[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(GetModuleHandleA(moduleName), module, sizeof module);
+    if (length == 0 || length + 2 >= sizeof module || length >= size)
         return FALSE;
-    }
-    out[length] = '\0';
+    module[length] = '\0';
+    lstrcpynA(out, module, (int)size);
 
     DWORD directory = DirectoryLength(out);
     DWORD name = (DWORD)lstrlenA(fileName);
