@@ -4,28 +4,15 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "support/plugin_copy.h"
+#include "support/pe_file.h"
 
 namespace {
 
-// The NT headers of a PE image held in memory as file bytes, or null.
-const IMAGE_NT_HEADERS32 *NtHeaders(const std::string &image)
-{
-    if (image.size() < sizeof(IMAGE_DOS_HEADER))
-        return nullptr;
-    auto *dos = (const IMAGE_DOS_HEADER *)image.data();
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew <= 0
-        || (size_t)dos->e_lfanew + sizeof(IMAGE_NT_HEADERS32) > image.size())
-        return nullptr;
-    auto *nt = (const IMAGE_NT_HEADERS32 *)(image.data() + dos->e_lfanew);
-    return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
-}
-
 TEST(ReleaseBuild, HeaderAsksForAddressRandomisationAndNoExecuteData)
 {
-    std::string image = ReadFileBytes(KESTRIN_DLL_PATH);
-    const IMAGE_NT_HEADERS32 *nt = NtHeaders(image);
-    ASSERT_NE(nt, nullptr) << "not a PE file: " << KESTRIN_DLL_PATH;
+    PeFile pe(KESTRIN_DLL_PATH);
+    ASSERT_TRUE(pe.Valid()) << "not a PE file: " << KESTRIN_DLL_PATH;
+    const IMAGE_NT_HEADERS32 *nt = pe.Nt();
     WORD flags = nt->OptionalHeader.DllCharacteristics;
     EXPECT_EQ(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE)
         << "DllCharacteristics 0x" << std::hex << flags;
@@ -37,7 +24,7 @@ TEST(ReleaseBuild, HeaderAsksForAddressRandomisationAndNoExecuteData)
     const IMAGE_DATA_DIRECTORY &relocations =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
     EXPECT_GT(relocations.Size, 0u) << "no base relocation directory";
-    EXPECT_LE(image.size(), 64u * 1024) << "the DLL grew past 64 KiB";
+    EXPECT_LE(pe.size(), 64u * 1024) << "the DLL grew past 64 KiB";
 }
 
 std::string VersionValue(const std::vector<char> &block, const char *language, const char *name)
