@@ -24,7 +24,7 @@ if [ ${#need[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 
 # Wine needs LC_ALL=ja_JP.UTF-8 for code page 932, and the C library must
