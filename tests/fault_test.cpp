@@ -12,6 +12,7 @@
 #include "support/keyboard.h"
 #include "support/message_boxes.h"
 #include "support/modal_script.h"
+#include "support/sheet_driver.h"
 #include "support/plugin_copy.h"
 #include "support/test_host.h"
 #include "tree/host_tree.h"
@@ -62,16 +63,11 @@ bool StraySettingsFile()
 // saves), then the dialog cancelled.
 void RunSheetOk(const PluginCopy &plugin, TestHost &host)
 {
-    HWND dialog = nullptr, sheet = nullptr;
+    SheetWindows windows;
     ModalScript script;
-    script.WaitForWindow("ドライブの変更")
-        .Then([&] { dialog = script.window(); PostMessageA(dialog, WM_COMMAND, 1002, 0); return true; })
-        .WaitForWindow("ドライブの変更の設定")
-        .Then([&] { sheet = script.window(); PropSheet_SetCurSel(sheet, nullptr, 1); return true; })
-        .Pause(50)
-        .Then([&] { PropSheet_PressButton(sheet, PSBTN_OK); return true; })
-        .Then([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); })
-        .Then([&] { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); return true; });
+    OpenSheet(script, windows).Then([&] { ShowPage(windows.sheet, DestinationPageIndex); return true; });
+    CloseSheet(script, windows, IDOK);
+    CloseDialog(script, windows);
     EXPECT_EQ(plugin.DoProcess(host.info()), 1);
     EXPECT_FALSE(script.timedOut()) << "stopped after step " << script.stepsDone();
 }
