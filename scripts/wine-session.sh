@@ -40,7 +40,7 @@ start_wine_session() {
     export DISPLAY="$session_display"
     trap stop_wine_session EXIT
 
-    if [ ! -e "$WINEPREFIX/.kestrin-ready" ]; then
+    if [ ! -e "$WINEPREFIX/.kestrin-prefix-2" ]; then
         echo "wine: preparing prefix $WINEPREFIX"
         wine wineboot -i >/dev/null 2>&1 || true
         wineserver -w
@@ -48,8 +48,15 @@ start_wine_session() {
         # show or move of a managed one.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wine regedit "$(winepath -w "$root/cmake/japanese-fonts.reg")" >/dev/null 2>&1
+        # Unmanaged windows draw their own caption buttons with Marlett,
+        # which Wine does not find in its data folder under this locale.
+        if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
+            cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+                /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+        fi
         wineserver -w
-        touch "$WINEPREFIX/.kestrin-ready"
+        touch "$WINEPREFIX/.kestrin-prefix-2"
     fi
     wineserver -p
     # Start Wine's own background processes now, detached from the caller's
