@@ -71,11 +71,9 @@ std::string PluginCopy::ReadIni() const { return ReadFileBytes(iniPath()); }
 
 void PluginCopy::WriteIni(const std::string &bytes) const { WriteFileBytes(iniPath(), bytes); }
 
-std::string ReadFileBytes(const std::string &path)
+std::string ReadAllBytes(HANDLE file)
 {
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     char buffer[4096];
@@ -86,15 +84,25 @@ std::string ReadFileBytes(const std::string &path)
     return bytes;
 }
 
-bool WriteFileBytes(const std::string &path, const std::string &bytes)
+bool WriteAllBytes(HANDLE file, const std::string &bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    return ReadAllBytes(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
+bool WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    return WriteAllBytes(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), bytes);
 }
 
 void RemoveTree(const std::string &folder)

@@ -35,6 +35,10 @@ private:
     decltype(&::DoProcess) doProcess_ = nullptr;
 };
 
+// The whole contents of an open file, which is closed afterwards; an
+// invalid handle reads as nothing and writes fail.
+std::string ReadAllBytes(HANDLE file);
+bool WriteAllBytes(HANDLE file, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 void RemoveTree(const std::string &folder);
