@@ -29,9 +29,9 @@ static void InsertDriveEntry(int position, LPSTR text, int image, int selectedIm
     SendMessageA(driveCombo, CBEM_INSERTITEMA, 0, (LPARAM)&entry);
 }
 
-BOOL FillDriveList(HWND dialog)
+BOOL FillDriveList(HWND window)
 {
-    (void)dialog;
+    (void)window;
     HWND tree = processInfo->hwndTree;
     firstDriveItem = FindFirstDriveItem(tree);
     if (firstDriveItem == 0)
@@ -69,10 +69,10 @@ BOOL FillDriveList(HWND dialog)
     return TRUE;
 }
 
-void CloseChangeDrive(HWND dialog, INT_PTR result)
+void CloseChangeDrive(HWND window, INT_PTR result)
 {
     RemoveDriveKeyHook();
-    EndDialog(dialog, result);
+    EndDialog(window, result);
 }
 
 void ActOnDrive(char letter)

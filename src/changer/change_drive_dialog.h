@@ -10,9 +10,9 @@ extern HHOOK keyHook;               // the letter-key hook while installed
 extern HTREEITEM firstDriveItem;    // first drive item of the host tree
 
 INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL FillDriveList(HWND dialog);
+BOOL FillDriveList(HWND window);
 void ActOnDrive(char letter);
-void CloseChangeDrive(HWND dialog, INT_PTR result);
+void CloseChangeDrive(HWND window, INT_PTR result);
 
 void InstallDriveKeyHook(HWND window);
 void RemoveDriveKeyHook();

@@ -6,9 +6,6 @@
 
 const char ChangeDriveTitle[] = "ドライブの変更";
 
-static const char CurrentSection[] = "Current";
-static const char PathSection[] = "Path";
-
 static int ActionForModifiers()
 {
     BYTE keys[256];

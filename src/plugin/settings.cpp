@@ -10,8 +10,10 @@ const char SettingsModuleName[] = "KESTRIN.DLL";
 const char SettingsFileName[] = "KESTRIN.INI";
 const char AbsentKeyText[] = "key Name Not Set";
 
-static const char BehaviorSection[] = "Behavior";
-static const char EnterActionSection[] = "EnterAction";
+const char BehaviorSection[] = "Behavior";
+const char EnterActionSection[] = "EnterAction";
+const char CurrentSection[] = "Current";
+const char PathSection[] = "Path";
 
 void ResetSettings()
 {

@@ -32,6 +32,12 @@ extern const char SettingsModuleName[];   // "KESTRIN.DLL"
 extern const char SettingsFileName[];     // "KESTRIN.INI"
 extern const char AbsentKeyText[];        // "key Name Not Set"
 
+// The file's sections, spelled once so that no reader or writer can split it.
+extern const char BehaviorSection[];      // "Behavior": State and the fallbacks
+extern const char EnterActionSection[];   // "EnterAction": the action per modifier
+extern const char CurrentSection[];       // "Current": remembered folder per drive
+extern const char PathSection[];          // "Path": configured folder per drive
+
 void ResetSettings();
 BOOL GetSettingsPath(LPCSTR moduleName, LPCSTR fileName, LPSTR out, DWORD size);
 void LoadSettings();

@@ -66,13 +66,13 @@ void SaveBehaviorPage(HWND page)
     settings.SetPathNotFind = SelectedChoice(page, IDC_CONFIGURED_FALLBACK);
     settings.NonSetPath = SelectedChoice(page, IDC_NOT_SET_FALLBACK);
 
-    WriteSettingInt("EnterAction", "Normal", settings.Normal);
-    WriteSettingInt("EnterAction", "Shift", settings.Shift);
-    WriteSettingInt("EnterAction", "Ctrl", settings.Ctrl);
-    WriteSettingInt("Behavior", "State", settings.State);
-    WriteSettingInt("Behavior", "PathNotFind", settings.PathNotFind);
-    WriteSettingInt("Behavior", "SetPathNotFind", settings.SetPathNotFind);
-    WriteSettingInt("Behavior", "NonSetPath", settings.NonSetPath);
+    WriteSettingInt(EnterActionSection, "Normal", settings.Normal);
+    WriteSettingInt(EnterActionSection, "Shift", settings.Shift);
+    WriteSettingInt(EnterActionSection, "Ctrl", settings.Ctrl);
+    WriteSettingInt(BehaviorSection, "State", settings.State);
+    WriteSettingInt(BehaviorSection, "PathNotFind", settings.PathNotFind);
+    WriteSettingInt(BehaviorSection, "SetPathNotFind", settings.SetPathNotFind);
+    WriteSettingInt(BehaviorSection, "NonSetPath", settings.NonSetPath);
 }
 
 static void OnCommand(HWND page, int id, int notification)

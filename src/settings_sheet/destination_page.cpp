@@ -9,8 +9,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-static const char PathSection[] = "Path";
-
 static char UpperLetter(char c)
 {
     return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;

@@ -1,6 +1,7 @@
 // The Remembered folders page: a read-only view of section Current.
 #include "settings_sheet/settings_sheet.h"
 #include "settings_sheet/folder_list.h"
+#include "plugin/settings.h"
 #include "resource.h"
 #include <commctrl.h>
 
@@ -12,7 +13,7 @@ INT_PTR CALLBACK RememberedPageProc(HWND page, UINT message, WPARAM wParam, LPAR
         return FALSE;
     HideSheetContextHelp(page);
     HWND list = GetDlgItem(page, IDC_FOLDER_LIST);
-    FillFolderList(list, "Current");
+    FillFolderList(list, CurrentSection);
     // The menu colour marks the list as something to read, not to edit.
     COLORREF background = GetSysColor(COLOR_MENU);
     SendMessageA(list, LVM_SETBKCOLOR, 0, background);

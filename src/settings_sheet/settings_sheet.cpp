@@ -10,32 +10,32 @@
 const char SettingsSheetTitle[] = "ドライブの変更の設定";
 BOOL sheetStyleFixed;
 
-void RunSettingsCommand(HWND dialog)
+void RunSettingsCommand(HWND window)
 {
     RemoveDriveKeyHook();
-    ShowSettingsSheet(instance, dialog);
-    InstallDriveKeyHook(dialog);
+    ShowSettingsSheet(instance, window);
+    InstallDriveKeyHook(window);
 }
 
-static HPROPSHEETPAGE CreatePage(HINSTANCE instance, int templateId, DLGPROC procedure)
+static HPROPSHEETPAGE CreatePage(HINSTANCE module, int templateId, DLGPROC procedure)
 {
     PROPSHEETPAGEA page;
     ZeroMemory(&page, sizeof page);
     page.dwSize = sizeof page;
     page.dwFlags = PSP_DEFAULT;
-    page.hInstance = instance;
+    page.hInstance = module;
     page.pszTemplate = MAKEINTRESOURCEA(templateId);
     page.pfnDlgProc = procedure;
     return CreatePropertySheetPageA(&page);
 }
 
-void ShowSettingsSheet(HINSTANCE instance, HWND parent)
+void ShowSettingsSheet(HINSTANCE module, HWND parent)
 {
     sheetStyleFixed = FALSE;
     HPROPSHEETPAGE pages[3];
-    pages[0] = CreatePage(instance, IDD_BEHAVIOR_PAGE, BehaviorPageProc);
-    pages[1] = CreatePage(instance, IDD_DESTINATION_PAGE, DestinationPageProc);
-    pages[2] = CreatePage(instance, IDD_REMEMBERED_PAGE, RememberedPageProc);
+    pages[0] = CreatePage(module, IDD_BEHAVIOR_PAGE, BehaviorPageProc);
+    pages[1] = CreatePage(module, IDD_DESTINATION_PAGE, DestinationPageProc);
+    pages[2] = CreatePage(module, IDD_REMEMBERED_PAGE, RememberedPageProc);
     if (pages[0] == NULL || pages[1] == NULL || pages[2] == NULL) {
         for (HPROPSHEETPAGE page : pages)
             if (page != NULL)
@@ -48,7 +48,7 @@ void ShowSettingsSheet(HINSTANCE instance, HWND parent)
     sheet.dwSize = sizeof sheet;
     sheet.dwFlags = PSH_DEFAULT;
     sheet.hwndParent = parent;
-    sheet.hInstance = instance;
+    sheet.hInstance = module;
     sheet.pszCaption = SettingsSheetTitle;
     sheet.nPages = 3;
     sheet.nStartPage = 0;

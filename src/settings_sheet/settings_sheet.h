@@ -7,8 +7,8 @@ extern const char SettingsSheetTitle[];   // "ドライブの変更の設定"
 extern BOOL sheetStyleFixed;              // context-help button already removed
 
 // The dialog's Settings button: runs the sheet with the letter-key hook off.
-void RunSettingsCommand(HWND dialog);
-void ShowSettingsSheet(HINSTANCE instance, HWND parent);
+void RunSettingsCommand(HWND window);
+void ShowSettingsSheet(HINSTANCE module, HWND parent);
 void HideSheetContextHelp(HWND page);
 // Enables the sheet's Apply button on behalf of page.
 void NotifySheetChanged(HWND page);
