@@ -87,7 +87,7 @@ void ActOnDrive(char letter)
 static BOOL OnInitDialog(HWND window)
 {
     dialog = window;
-    keyHook = NULL;
+    RemoveDriveKeyHook();
     driveCombo = GetDlgItem(window, IDC_DRIVE_LIST);
     if (FillDriveList(window)) {
         SetDlgItemTextA(window, IDC_CURRENT_PATH, CurrentPath());
@@ -134,6 +134,31 @@ static void OnCommand(HWND window, WORD id)
     }
 }
 
+// The dialog can end without passing through its own ways out: a WM_QUIT
+// reaching its modal loop, or its owner destroyed.
+static void OnDestroy(HWND window)
+{
+    RemoveDriveKeyHook();
+    if (dialog == window) {
+        dialog = NULL;
+        driveCombo = NULL;
+    }
+}
+
+// The system menu and the move/size loop read the keyboard through loops of
+// their own: a letter there belongs to the menu (閉じる(C) is Close), not to a
+// drive.
+static void OnEnterOwnLoop()
+{
+    RemoveDriveKeyHook();
+}
+
+static void OnExitOwnLoop(HWND window)
+{
+    if (dialog == window)
+        InstallDriveKeyHook(window);
+}
+
 INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
@@ -143,7 +168,38 @@ INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam,
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam));
         return TRUE;
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+        OnEnterOwnLoop();
+        return FALSE;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+        OnExitOwnLoop(window);
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return FALSE;
     default:
         return FALSE;
     }
+}
+
+// A host with several windows can run the command from another one while
+// this dialog is up, since a modal dialog disables only its own owner. A
+// second dialog would take the record, the list and the hook from under the
+// first, so the first comes to the front instead, or whatever it has open.
+BOOL BringChangeDriveToFront()
+{
+    if (dialog == NULL || !IsWindow(dialog))
+        return FALSE;
+    SetForegroundWindow(GetLastActivePopup(dialog));
+    return TRUE;
+}
+
+void RunChangeDriveDialog(HINSTANCE module, HWND owner)
+{
+    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_CHANGE_DRIVE), owner, ChangeDriveDialogProc, 0);
+    // A hook installed after the dialog was destroyed (a drive change or the
+    // settings sheet still running when its owner went) must not outlive the run.
+    RemoveDriveKeyHook();
 }

@@ -9,6 +9,11 @@ extern HWND driveCombo;             // its drive list (ComboBoxEx)
 extern HHOOK keyHook;               // the letter-key hook while installed
 extern HTREEITEM firstDriveItem;    // first drive item of the host tree
 
+// Runs the dialog modally for one DoProcess call; no hook is left afterwards.
+void RunChangeDriveDialog(HINSTANCE module, HWND owner);
+// TRUE when a dialog of this module is open: it has been brought to the front.
+BOOL BringChangeDriveToFront();
+
 INT_PTR CALLBACK ChangeDriveDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL FillDriveList(HWND window);
 void ActOnDrive(char letter);

@@ -5,8 +5,13 @@
 
 HHOOK keyHook;
 
+// A second hook on top of the first would run every drive change twice, and
+// the first could never be removed again. A window already gone gets none:
+// nothing would remove it.
 void InstallDriveKeyHook(HWND window)
 {
+    if (keyHook != NULL || !IsWindow(window))
+        return;
     keyHook = SetWindowsHookExA(WH_KEYBOARD, DriveKeyHookProc, NULL,
                                 GetWindowThreadProcessId(window, NULL));
 }
@@ -21,10 +26,12 @@ void RemoveDriveKeyHook()
 
 // Any event of a listed drive's letter key acts, down or up, with or without
 // Alt. After a move the hook is gone; after a stay it is back at once, so the
-// key's repeats and release act again with the modifiers read anew.
+// key's repeats and release act again with the modifiers read anew. Only a
+// key the thread takes off its queue counts (HC_ACTION): a loop that merely
+// peeks at it (HC_NOREMOVE) has not taken it, and may never hand it on.
 LRESULT CALLBACK DriveKeyHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code >= 0 && driveCombo != NULL) {
+    if (code == HC_ACTION && driveCombo != NULL) {
         int count = (int)SendMessageA(driveCombo, CB_GETCOUNT, 0, 0);
         for (int i = 0; i < count; ++i) {
             COMBOBOXEXITEMA entry;

@@ -3,7 +3,6 @@
 #include "plugin/run_state.h"
 #include "plugin/settings.h"
 #include "changer/change_drive_dialog.h"
-#include "resource.h"
 
 // Description, line feed, then the command caption with its access key:
 // exactly FunctionInfoSize bytes in code page 932, terminator included.
@@ -32,11 +31,11 @@ extern "C" int WINAPI GetFunctionInfo(LPSTR info, LPSTR credit, WORD *value)
 
 extern "C" int WINAPI DoProcess(ProcessInfo *info)
 {
-    if (info == NULL)
+    if (info == NULL || BringChangeDriveToFront())
         return 1;
     processInfo = info;
     ResetSettings();
     LoadSettings();
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CHANGE_DRIVE), info->hwndOwner, ChangeDriveDialogProc, 0);
+    RunChangeDriveDialog(instance, info->hwndOwner);
     return 1;
 }
