@@ -14,7 +14,12 @@ struct PluginCallRecord {
     DWORD unused[3];
     LPCSTR currentPath;
 };
+#if defined(__i386__)
 static_assert(offsetof(PluginCallRecord, currentPath) == 5 * 4, "plug-ins read the path at the sixth field");
+#elif defined(__x86_64__)
+// The 64-bit twin of a plug-in is built from the same declaration.
+static_assert(offsetof(PluginCallRecord, currentPath) == 32, "the sixth field on 64-bit");
+#endif
 
 enum {
     PluginMenuFirst = 40100,    // menu command of the first loaded plug-in

@@ -7,9 +7,14 @@ mkdir -p "$build"
 
 need=()
 command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
+command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64)
 command -v cmake >/dev/null || need+=(cmake)
-command -v wine >/dev/null || need+=(wine wine32:i386)
-[ -e /usr/lib/wine/i386-windows ] || [ -e /usr/lib/i386-linux-gnu/wine ] || need+=(wine32:i386)
+command -v wine >/dev/null || need+=(wine)
+# Both Wines, looked for by their loaders: the wrappers on the PATH exist
+# with either. 32-bit Wine installs even where the kernel cannot run it;
+# the run scripts then choose the 64-bit twin.
+[ -x /usr/lib/wine/wine ] || need+=(wine32:i386)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xvfb-run >/dev/null || need+=(xvfb)
 command -v localedef >/dev/null && [ -e /usr/share/i18n/charmaps/UTF-8.gz ] || need+=(locales)

@@ -1,0 +1,89 @@
+# Sourced by the run scripts: which architecture runs here, and building it.
+# The shipped KESTRIN.DLL is i686; where this machine cannot run 32-bit
+# Windows programs, its 64-bit twin (x86_64, the same sources) runs instead.
+# KESTRIN_ARCH=i686, x86_64 or both forces the choice. Expects $root (the
+# checkout) and $build (the build folder; each architecture builds in its
+# own subfolder).
+
+# Builds one architecture: build_arch ARCH [TARGET...]. The i686 DLL is
+# always the shipped file that the tests of either architecture check.
+build_arch() {
+    local arch=$1
+    shift
+    local targets=()
+    local target
+    for target in "$@"; do targets+=(--target "$target"); done
+    cmake -S "$root" -B "$build/$arch" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+        -DBUILD_TESTING=ON -DKESTRIN_LOCALE_DIR="$build/locale" \
+        -DKESTRIN_SHIPPED_DLL="$build/i686/src/KESTRIN.DLL" >/dev/null
+    cmake --build "$build/$arch" -j"$(nproc)" "${targets[@]}"
+}
+
+# Tries a tiny 32-bit Windows program through 32-bit Wine, with a time
+# limit: some kernels refuse 32-bit code outright, and an emulated one can
+# hang. Needs the i686 build configured (its Wine wrapper and prefix). Sets
+# i686_why when it cannot run.
+i686_runs() {
+    i686_why=
+    if [ ! -x /usr/lib/wine/wine ]; then
+        i686_why="32-bit Wine (wine32:i386) is not installed"
+        return 1
+    fi
+    local out
+    if ! out=$(timeout 20 /usr/lib/wine/wine --version 2>&1 </dev/null); then
+        i686_why="the kernel does not start 32-bit programs (${out##*: })"
+        return 1
+    fi
+    local probe="$build/arch-probe"
+    mkdir -p "$probe"
+    printf 'int main(void) { return 42; }\n' >"$probe/probe32.c"
+    i686-w64-mingw32-gcc -o "$probe/probe32.exe" "$probe/probe32.c"
+    local status=0
+    # A new prefix is made on the way, which takes a while the first time.
+    timeout -k 5 180 "$build/i686/wine-run" "$probe/probe32.exe" </dev/null >"$probe/wine.log" 2>&1 || status=$?
+    case $status in
+    42) return 0 ;;
+    124|137) i686_why="32-bit Wine did not finish a test program within 180 s" ;;
+    *) i686_why="32-bit Wine failed to run a test program (exit $status, see $probe/wine.log)" ;;
+    esac
+    return 1
+}
+
+# choose_archs WHO: sets archs to the architectures to run and prints one
+# line saying which and why. WHO names the script; the test suite runs on
+# both architectures under CI where both can run.
+choose_archs() {
+    local who=$1
+    case "${KESTRIN_ARCH:-}" in
+    i686)
+        archs=i686
+        echo "$who: architecture i686 (the shipped KESTRIN.DLL), as KESTRIN_ARCH asks"
+        ;;
+    x86_64)
+        archs=x86_64
+        echo "$who: architecture x86_64 (the 64-bit twin of KESTRIN.DLL), as KESTRIN_ARCH asks"
+        ;;
+    both)
+        archs="i686 x86_64"
+        echo "$who: architectures i686 (the shipped KESTRIN.DLL) and x86_64 (its 64-bit twin), as KESTRIN_ARCH asks"
+        ;;
+    "")
+        if i686_runs; then
+            if [ "$who" = test ] && [ "${CI:-}" = true ]; then
+                archs="i686 x86_64"
+                echo "$who: architectures i686 (the shipped KESTRIN.DLL) and x86_64 (its 64-bit twin), both under CI"
+            else
+                archs=i686
+                echo "$who: architecture i686 (the shipped KESTRIN.DLL)"
+            fi
+        else
+            archs=x86_64
+            echo "$who: architecture x86_64 (the 64-bit twin of KESTRIN.DLL): 32-bit Windows programs cannot run here: $i686_why"
+        fi
+        ;;
+    *)
+        echo "$who: KESTRIN_ARCH must be i686, x86_64 or both, not '$KESTRIN_ARCH'" >&2
+        return 1
+        ;;
+    esac
+}
