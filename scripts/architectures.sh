@@ -30,7 +30,10 @@ i686_runs() {
         return 1
     fi
     local out
-    if ! out=$(timeout 20 /usr/lib/wine/wine --version 2>&1 </dev/null); then
+    # Through bash, which names a refused program's error; timeout alone
+    # would hand it to sh as a script.
+    if ! out=$(timeout 20 bash -c 'exec /usr/lib/wine/wine --version' 2>&1 </dev/null); then
+        out=${out%%$'\n'*}
         i686_why="the kernel does not start 32-bit programs (${out##*: })"
         return 1
     fi

@@ -10,8 +10,9 @@ build=${BUILD_DIR:-$root/build}
 
 "$root/scripts/setup.sh" "$build"
 command -v iconv >/dev/null || { echo "package: iconv is missing" >&2; exit 1; }
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DBUILD_TESTING=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kestrin
+# Only the 32-bit DLL ships; building it needs no Wine.
+. "$root/scripts/architectures.sh"
+build_arch i686 kestrin
 
 version=$(sed -n 's/^project(KESTRIN VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 [ -n "$version" ] || { echo "package: no project version in CMakeLists.txt" >&2; exit 1; }
@@ -20,7 +21,7 @@ stage="$build/package/$name"
 rm -rf "$build/package"
 mkdir -p "$stage"
 
-cp "$build/src/KESTRIN.DLL" "$stage/"
+cp "$build/i686/src/KESTRIN.DLL" "$stage/"
 # UTF-8 sources to code page 932 with CRLF line ends.
 to_windows() { sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1" | iconv -f UTF-8 -t CP932 > "$2"; }
 to_windows "$root/docs/readme-ja.txt" "$stage/readme.txt"

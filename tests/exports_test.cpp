@@ -50,33 +50,40 @@ std::vector<std::string> ImportedModules(const PeFile &pe)
 
 TEST(Exports, BuiltDllExportsBothEntryPointsUndecoratedByOrdinal)
 {
-    PeFile pe(KESTRIN_DLL_PATH);
-    ASSERT_TRUE(pe.Valid()) << "not a 32-bit PE file: " << KESTRIN_DLL_PATH;
-    EXPECT_EQ(pe.Nt()->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
-    EXPECT_TRUE(pe.Nt()->FileHeader.Characteristics & IMAGE_FILE_DLL);
+    for (const BuiltDll &dll : BuiltDlls()) {
+        SCOPED_TRACE(dll.path);
+        PeFile pe(dll.path);
+        ASSERT_TRUE(pe.Valid()) << "not a PE file";
+        EXPECT_EQ(pe.FileHeader().Machine, dll.machine);
+        EXPECT_EQ(pe.Is64(), dll.machine == IMAGE_FILE_MACHINE_AMD64) << "optional header kind";
+        EXPECT_TRUE(pe.FileHeader().Characteristics & IMAGE_FILE_DLL);
 
-    std::vector<Export> expected = {{"GetFunctionInfo", 1}, {"DoProcess", 2}};
-    EXPECT_EQ(NamedExports(pe), expected);
+        std::vector<Export> expected = {{"GetFunctionInfo", 1}, {"DoProcess", 2}};
+        EXPECT_EQ(NamedExports(pe), expected);
+    }
 }
 
 // The host loads the plug-in on machines that have nothing but Windows: the
 // compiler's runtime must be linked in, never imported.
 TEST(Exports, BuiltDllImportsOnlyWindowsSystemModules)
 {
-    PeFile pe(KESTRIN_DLL_PATH);
-    ASSERT_TRUE(pe.Valid());
     const std::vector<std::string> system = {
         "kernel32.dll", "user32.dll", "comctl32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
         "advapi32.dll", "gdi32.dll", "msvcrt.dll", "shlwapi.dll", "comdlg32.dll",
     };
-    std::vector<std::string> modules = ImportedModules(pe);
-    EXPECT_FALSE(modules.empty());
-    for (const std::string &module : modules) {
-        bool allowed = std::find(system.begin(), system.end(), module) != system.end()
-            || module.rfind("api-ms-win-", 0) == 0;
-        EXPECT_TRUE(allowed) << "imports " << module << ", which is not a Windows system module";
-        for (const char *runtime : {"libgcc", "libstdc++", "libwinpthread", "libssp"})
-            EXPECT_EQ(module.find(runtime), std::string::npos) << "imports the compiler runtime " << module;
+    for (const BuiltDll &dll : BuiltDlls()) {
+        SCOPED_TRACE(dll.path);
+        PeFile pe(dll.path);
+        ASSERT_TRUE(pe.Valid());
+        std::vector<std::string> modules = ImportedModules(pe);
+        EXPECT_FALSE(modules.empty());
+        for (const std::string &module : modules) {
+            bool allowed = std::find(system.begin(), system.end(), module) != system.end()
+                || module.rfind("api-ms-win-", 0) == 0;
+            EXPECT_TRUE(allowed) << "imports " << module << ", which is not a Windows system module";
+            for (const char *runtime : {"libgcc", "libstdc++", "libwinpthread", "libssp"})
+                EXPECT_EQ(module.find(runtime), std::string::npos) << "imports the compiler runtime " << module;
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-// What the shipped KESTRIN.DLL carries besides its code: the hardening flags
+// What the built KESTRIN.DLL carries besides its code: the hardening flags
 // of its PE header, the relocations they need, and its version resource.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,21 +10,23 @@ namespace {
 
 TEST(ReleaseBuild, HeaderAsksForAddressRandomisationAndNoExecuteData)
 {
-    PeFile pe(KESTRIN_DLL_PATH);
-    ASSERT_TRUE(pe.Valid()) << "not a PE file: " << KESTRIN_DLL_PATH;
-    const IMAGE_NT_HEADERS32 *nt = pe.Nt();
-    WORD flags = nt->OptionalHeader.DllCharacteristics;
-    EXPECT_EQ(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE)
-        << "DllCharacteristics 0x" << std::hex << flags;
-    EXPECT_EQ(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT, IMAGE_DLLCHARACTERISTICS_NX_COMPAT)
-        << "DllCharacteristics 0x" << std::hex << flags;
-    // A movable image is useless without its relocations: stripping must
-    // have kept them, or the loader can only place it at its preferred base.
-    EXPECT_EQ(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED, 0);
-    const IMAGE_DATA_DIRECTORY &relocations =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-    EXPECT_GT(relocations.Size, 0u) << "no base relocation directory";
-    EXPECT_LE(pe.size(), 64u * 1024) << "the DLL grew past 64 KiB";
+    for (const BuiltDll &dll : BuiltDlls()) {
+        SCOPED_TRACE(dll.path);
+        PeFile pe(dll.path);
+        ASSERT_TRUE(pe.Valid()) << "not a PE file";
+        WORD flags = pe.DllCharacteristics();
+        EXPECT_EQ(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE)
+            << "DllCharacteristics 0x" << std::hex << flags;
+        EXPECT_EQ(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT, IMAGE_DLLCHARACTERISTICS_NX_COMPAT)
+            << "DllCharacteristics 0x" << std::hex << flags;
+        // A movable image is useless without its relocations: stripping must
+        // have kept them, or the loader can only place it at its preferred base.
+        EXPECT_EQ(pe.FileHeader().Characteristics & IMAGE_FILE_RELOCS_STRIPPED, 0);
+        EXPECT_GT(pe.Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u) << "no base relocation directory";
+        if (dll.shipped) {
+            EXPECT_LE(pe.size(), 64u * 1024) << "the DLL grew past 64 KiB";
+        }
+    }
 }
 
 std::string VersionValue(const std::vector<char> &block, const char *language, const char *name)
@@ -37,13 +39,13 @@ std::string VersionValue(const std::vector<char> &block, const char *language, c
     return value;
 }
 
-TEST(ReleaseBuild, VersionResourceInJapaneseAndEnglish)
+void ExpectVersionResource(const char *path)
 {
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(KESTRIN_DLL_PATH, &ignored);
-    ASSERT_GT(size, 0u) << "no version resource in " << KESTRIN_DLL_PATH;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
     std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoA(KESTRIN_DLL_PATH, 0, size, block.data()));
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
 
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
@@ -67,6 +69,14 @@ TEST(ReleaseBuild, VersionResourceInJapaneseAndEnglish)
     // Read back in code page 932: the Japanese description survives the trip.
     EXPECT_EQ(VersionValue(block, "041103a4", "FileDescription"), "ドライブの変更プラグイン");
     EXPECT_EQ(VersionValue(block, "040904e4", "FileDescription"), "Change-drive plug-in");
+}
+
+TEST(ReleaseBuild, VersionResourceInJapaneseAndEnglish)
+{
+    for (const BuiltDll &dll : BuiltDlls()) {
+        SCOPED_TRACE(dll.path);
+        ExpectVersionResource(dll.path);
+    }
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-// A 32-bit PE image read from its file, for the tests that check what the
-// built DLL carries: headers, export and import tables.
+// A PE image read from its file, 32-bit or 64-bit, for the tests that check
+// what the built DLLs carry: headers, export and import tables. A test
+// program of either architecture reads either kind.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "support/plugin_copy.h"
 
-// A 32-bit PE image read from its file: enough to follow export and import
-// tables by their relative addresses.
 class PeFile {
 public:
     explicit PeFile(const std::string &path) : bytes_(ReadFileBytes(path)) {}
@@ -17,32 +17,41 @@ public:
         auto *dos = At<IMAGE_DOS_HEADER>(0);
         if (dos == nullptr || dos->e_magic != IMAGE_DOS_SIGNATURE)
             return false;
-        auto *nt = Nt();
-        return nt != nullptr && nt->Signature == IMAGE_NT_SIGNATURE
-            && nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+        auto *nt = At<IMAGE_NT_HEADERS32>(dos->e_lfanew);
+        if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE)
+            return false;
+        if (nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+            return At<IMAGE_NT_HEADERS64>(dos->e_lfanew) != nullptr;
+        return nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC;
     }
 
     size_t size() const { return bytes_.size(); }
 
-    const IMAGE_NT_HEADERS32 *Nt() const
+    // The parts both kinds share; call only on a Valid() image.
+    const IMAGE_FILE_HEADER &FileHeader() const { return Nt32()->FileHeader; }
+    WORD Magic() const { return Nt32()->OptionalHeader.Magic; }
+    bool Is64() const { return Magic() == IMAGE_NT_OPTIONAL_HDR64_MAGIC; }
+    WORD DllCharacteristics() const
     {
-        auto *dos = At<IMAGE_DOS_HEADER>(0);
-        return dos ? At<IMAGE_NT_HEADERS32>(dos->e_lfanew) : nullptr;
+        return Is64() ? Nt64()->OptionalHeader.DllCharacteristics : Nt32()->OptionalHeader.DllCharacteristics;
     }
-
     const IMAGE_DATA_DIRECTORY &Directory(int index) const
     {
-        return Nt()->OptionalHeader.DataDirectory[index];
+        return Is64() ? Nt64()->OptionalHeader.DataDirectory[index] : Nt32()->OptionalHeader.DataDirectory[index];
     }
 
     // File offset of a relative virtual address, or SIZE_MAX when no section holds it.
     size_t Offset(DWORD rva) const
     {
-        auto *nt = Nt();
-        auto *section = At<IMAGE_SECTION_HEADER>((const char *)IMAGE_FIRST_SECTION(nt) - bytes_.data());
-        for (int i = 0; section != nullptr && i < nt->FileHeader.NumberOfSections; ++i, ++section)
+        const IMAGE_FILE_HEADER &file = FileHeader();
+        size_t table = At<IMAGE_DOS_HEADER>(0)->e_lfanew + sizeof(DWORD) + sizeof file + file.SizeOfOptionalHeader;
+        for (int i = 0; i < file.NumberOfSections; ++i) {
+            auto *section = At<IMAGE_SECTION_HEADER>(table + i * sizeof(IMAGE_SECTION_HEADER));
+            if (section == nullptr)
+                break;
             if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->SizeOfRawData)
                 return rva - section->VirtualAddress + section->PointerToRawData;
+        }
         return SIZE_MAX;
     }
 
@@ -58,6 +67,9 @@ public:
     }
 
 private:
+    const IMAGE_NT_HEADERS32 *Nt32() const { return At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew); }
+    const IMAGE_NT_HEADERS64 *Nt64() const { return At<IMAGE_NT_HEADERS64>(At<IMAGE_DOS_HEADER>(0)->e_lfanew); }
+
     template <typename T> const T *At(size_t offset) const
     {
         if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T))
@@ -67,3 +79,21 @@ private:
 
     std::string bytes_;
 };
+
+// A built KESTRIN.DLL and the machine its header must name.
+struct BuiltDll {
+    const char *path;
+    WORD machine;
+    bool shipped;   // the i686 file users install
+};
+
+// The shipped i686 DLL whatever the test program's architecture, and on
+// the 64-bit twin the twin's own DLL as well.
+inline std::vector<BuiltDll> BuiltDlls()
+{
+    std::vector<BuiltDll> dlls = {{KESTRIN_SHIPPED_DLL_PATH, IMAGE_FILE_MACHINE_I386, true}};
+#if defined(__x86_64__)
+    dlls.push_back({KESTRIN_DLL_PATH, IMAGE_FILE_MACHINE_AMD64, false});
+#endif
+    return dlls;
+}
