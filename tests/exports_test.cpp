@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 #include "support/pe_file.h"
@@ -64,12 +65,14 @@ TEST(Exports, BuiltDllExportsBothEntryPointsUndecoratedByOrdinal)
 }
 
 // The host loads the plug-in on machines that have nothing but Windows: the
-// compiler's runtime must be linked in, never imported.
+// compiler's runtime must be linked in, never imported. ADVAPI32 is not on
+// the list: what the plug-in would want from it at load time (a random
+// canary from the cryptographic provider) loads DLLs under the loader lock.
 TEST(Exports, BuiltDllImportsOnlyWindowsSystemModules)
 {
     const std::vector<std::string> system = {
         "kernel32.dll", "user32.dll", "comctl32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
-        "advapi32.dll", "gdi32.dll", "msvcrt.dll", "shlwapi.dll", "comdlg32.dll",
+        "gdi32.dll", "msvcrt.dll", "shlwapi.dll", "comdlg32.dll",
     };
     for (const BuiltDll &dll : BuiltDlls()) {
         SCOPED_TRACE(dll.path);
@@ -85,6 +88,73 @@ TEST(Exports, BuiltDllImportsOnlyWindowsSystemModules)
                 EXPECT_EQ(module.find(runtime), std::string::npos) << "imports the compiler runtime " << module;
         }
     }
+}
+
+// The stripped DLL does not say where its stack canary lives; the map of the
+// link that made it does. Returns the canary's address relative to the
+// image base, and the files that refer to it (the cross-reference table),
+// or 0 when the map does not name it.
+DWORD CanaryInMap(const std::string &map, ULONGLONG imageBase, std::vector<std::string> &referrers)
+{
+    const std::string name = "__stack_chk_guard";
+    DWORD rva = 0;
+    std::istringstream lines(map);
+    std::string line;
+    bool inCrossReference = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::istringstream words(line);
+        std::string first, second, more;
+        words >> first >> second;
+        bool twoWords = !second.empty() && !(words >> more);
+        if (rva == 0 && twoWords && second == name && first.rfind("0x", 0) == 0)
+            rva = (DWORD)(std::stoull(first, nullptr, 16) - imageBase);
+        // The symbol's entry: its line, then one indented line per referring file.
+        if (line.rfind(name + " ", 0) == 0) {
+            inCrossReference = true;
+            continue;
+        }
+        if (inCrossReference && !line.empty() && line[0] == ' ' && second.empty())
+            referrers.push_back(first);
+        else
+            inCrossReference = false;
+    }
+    return rva;
+}
+
+// The canary of the plug-in's protected functions is set while the DLL
+// loads, from KERNEL32 alone: the value the file holds has changed before
+// any export runs, and two loads do not share one.
+TEST(Exports, StackCanaryIsSeededAtLoadWithoutTheCryptoRuntime)
+{
+    std::string map = ReadFileBytes(KESTRIN_DLL_MAP_PATH);
+    ASSERT_FALSE(map.empty()) << "no linker map " << KESTRIN_DLL_MAP_PATH;
+    EXPECT_EQ(map.find("libssp"), std::string::npos) << "the DLL links the compiler's stack protector runtime";
+
+    PeFile pe(KESTRIN_DLL_PATH);
+    ASSERT_TRUE(pe.Valid());
+    std::vector<std::string> referrers;
+    DWORD rva = CanaryInMap(map, pe.ImageBase(), referrers);
+    ASSERT_NE(rva, 0u) << "the map names no __stack_chk_guard";
+    // Functions that hold arrays still check the canary.
+    for (const char *file : {"(change_drive_dialog.cpp.obj)", "(drive_change.cpp.obj)", "(drive_key_hook.cpp.obj)"}) {
+        bool refers = std::any_of(referrers.begin(), referrers.end(),
+                                  [file](const std::string &r) { return r.find(file) != std::string::npos; });
+        EXPECT_TRUE(refers) << file << " does not read the canary: not stack-protected";
+    }
+    const uintptr_t *unseeded = pe.AtRva<uintptr_t>(rva);
+    ASSERT_NE(unseeded, nullptr) << "the canary's address is outside the file's sections";
+
+    PluginCopy first, second;
+    ASSERT_NE(first.module(), nullptr);
+    ASSERT_NE(second.module(), nullptr);
+    uintptr_t firstCanary = *(const volatile uintptr_t *)((const BYTE *)first.module() + rva);
+    uintptr_t secondCanary = *(const volatile uintptr_t *)((const BYTE *)second.module() + rva);
+    EXPECT_NE(firstCanary, *unseeded) << "the canary is still the file's value after loading";
+    EXPECT_NE(secondCanary, *unseeded) << "the canary is still the file's value after loading";
+    EXPECT_NE(firstCanary, secondCanary) << "two loads got the same canary";
+    EXPECT_NE(firstCanary, 0u);
 }
 
 TEST(Exports, FunctionInfoFillsExactlyTheHostsBuffers)

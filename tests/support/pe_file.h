@@ -35,6 +35,10 @@ public:
     {
         return Is64() ? Nt64()->OptionalHeader.DllCharacteristics : Nt32()->OptionalHeader.DllCharacteristics;
     }
+    ULONGLONG ImageBase() const
+    {
+        return Is64() ? Nt64()->OptionalHeader.ImageBase : Nt32()->OptionalHeader.ImageBase;
+    }
     const IMAGE_DATA_DIRECTORY &Directory(int index) const
     {
         return Is64() ? Nt64()->OptionalHeader.DataDirectory[index] : Nt32()->OptionalHeader.DataDirectory[index];
