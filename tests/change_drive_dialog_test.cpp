@@ -170,6 +170,46 @@ private:
 };
 KeyWatch *KeyWatch::active = nullptr;
 
+// Counts access violations as they are raised. Wine swallows an exception
+// raised inside a hook, so a call into a freed DLL shows nowhere else.
+class FaultWatch {
+public:
+    FaultWatch() { faults = 0; handler_ = AddVectoredExceptionHandler(1, Count); }
+    ~FaultWatch() { RemoveVectoredExceptionHandler(handler_); }
+    static LONG faults;
+
+private:
+    static LONG CALLBACK Count(EXCEPTION_POINTERS *exception)
+    {
+        if (exception->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+            InterlockedIncrement(&faults);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    PVOID handler_;
+};
+LONG FaultWatch::faults = 0;
+
+// While a nested run is under way: ends any change-drive dialog but the
+// first, so that a second dialog shows as a failure instead of a hang.
+HWND firstDialog;
+bool secondDialogOpened;
+
+BOOL CALLBACK CancelOtherDialog(HWND window, LPARAM)
+{
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (window != firstDialog && IsWindowVisible(window) && lstrcmpA(title, Title) == 0) {
+        secondDialogOpened = true;
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK EndSecondDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CancelOtherDialog, 0);
+}
+
 TEST(ChangeDriveDialog, ShowsPathAndTreeDrivesWithTheirIcons)
 {
     PluginCopy plugin;
@@ -376,6 +416,116 @@ TEST(ChangeDriveDialog, RunAfterCancelMovesOncePerPress)
     }
     EXPECT_EQ(host.selections, std::vector<std::string>{"E:\\"});
     EXPECT_EQ(IniValue(plugin, "Current", "D"), "D:\\Temp\\");
+}
+
+// A host shutting down posts WM_QUIT, which ends the dialog without its
+// buttons. Its hook must go with it: left behind, it runs every drive
+// change of the next run a second time, and once the host has freed the
+// DLL the next key calls into freed memory.
+TEST(ChangeDriveDialog, RunEndedByQuitLeavesNoHookBehind)
+{
+    PluginCopy plugin;
+    TestHost host(DrivesTree);
+    host.SetCurrentPath("D:\\Temp\\");
+    KeyWatch keys;   // before the plug-in's hooks: sees what they pass on
+    {
+        ModalScript script;
+        script.WaitForWindow(Title).Then([] { PostQuitMessage(0); return true; });
+        EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+        EXPECT_FALSE(script.timedOut());
+    }
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT not passed back to the host";
+    EXPECT_EQ(FindThreadDialog(Title), nullptr);
+
+    {
+        ModalScript script;
+        OpenForTyping(script).Then([] { PressKey('E'); return true; });
+        UntilClosed(script);
+        EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+        EXPECT_FALSE(script.timedOut());
+    }
+    PumpMessages(100);
+    EXPECT_EQ(host.selections, std::vector<std::string>{"E:\\"}) << "one press, one move";
+
+    plugin.Unload();
+    FaultWatch faults;
+    keys.seen.clear();
+    PressKey('E');
+    PumpMessages(200);
+    EXPECT_EQ(FaultWatch::faults, 0) << "a key press called into the freed DLL";
+    EXPECT_EQ(keys.seen, "Ee") << "a hook of the freed DLL broke the chain";
+    EXPECT_EQ(host.selections, std::vector<std::string>{"E:\\"});
+}
+
+// Alt+Space opens the system menu, whose Close is 閉じる(C): C there closes
+// the dialog through the menu and is no drive letter.
+TEST(ChangeDriveDialog, SystemMenuTakesItsOwnLetters)
+{
+    PluginCopy plugin;
+    TestHost host(DrivesTree);
+    host.SetCurrentPath("D:\\Temp\\");
+    MessageBoxWatch boxes;
+    bool menuOpen = false;
+    ModalScript script;
+    OpenForTyping(script)
+        .Then([] { PressKey(VK_SPACE, {VK_MENU}); return true; })
+        .Pause(300)
+        .Then([&] {
+            HWND menu = FindWindowA("#32768", nullptr);
+            menuOpen = menu != nullptr && IsWindowVisible(menu);
+            PressKey('C');
+            return true;
+        });
+    UntilClosed(script);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    EXPECT_FALSE(script.timedOut()) << "the menu's Close did not close the dialog";
+    EXPECT_TRUE(menuOpen) << "Alt+Space opened no system menu";
+    EXPECT_EQ(host.selectionChanges, 0);
+    EXPECT_EQ(IniValue(plugin, "Current", "D"), "<absent>");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A host with several windows can run the command from another one while
+// the dialog is up (a modal dialog disables only its own owner). The open
+// dialog comes to the front and stays the only one, acting on its own host.
+TEST(ChangeDriveDialog, SecondRunWhileOpenKeepsTheFirstDialog)
+{
+    PluginCopy plugin;
+    TestHost host(DrivesTree);
+    TestHost other(DrivesTree);
+    host.SetCurrentPath("D:\\Temp\\");
+    other.SetCurrentPath("C:\\Windows\\");
+    MessageBoxWatch boxes;
+    int nested = 0;
+    HWND foreground = nullptr;
+    ModalScript script;
+    OpenForTyping(script)
+        .Then([&] {
+            firstDialog = script.window();
+            secondDialogOpened = false;
+            SetForegroundWindow(other.window());
+            UINT_PTR guard = SetTimer(nullptr, 0, 500, EndSecondDialog);
+            nested = plugin.DoProcess(other.info());
+            KillTimer(nullptr, guard);
+            foreground = GetForegroundWindow();
+            return true;
+        })
+        .Pause(100)
+        .Then([] { PressKey('E'); return true; });
+    UntilClosed(script);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    EXPECT_FALSE(script.timedOut()) << "the first dialog stopped acting on its letters";
+    EXPECT_EQ(nested, 1);
+    EXPECT_FALSE(secondDialogOpened);
+    EXPECT_EQ(foreground, firstDialog) << "the open dialog was not brought to the front";
+    EXPECT_EQ(host.selections, std::vector<std::string>{"E:\\"});
+    EXPECT_TRUE(other.selections.empty());
+    EXPECT_EQ(IniValue(plugin, "Current", "D"), "D:\\Temp\\");
+    EXPECT_EQ(IniValue(plugin, "Current", "C"), "<absent>");
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST(ChangeDriveDialog, LetterWithoutDriveIsPassedOn)
