@@ -1,16 +1,3 @@
-# Cross-build for 32-bit Windows with MinGW-w64 (POSIX threads, which the
-# test framework needs); the results run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows: the shipped KESTRIN.DLL.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(TOOL_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOL_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOL_PREFIX}-windres)
-set(CMAKE_STRIP        ${TOOL_PREFIX}-strip)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-cross.cmake)

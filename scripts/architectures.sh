@@ -39,8 +39,10 @@ i686_runs() {
     fi
     local probe="$build/arch-probe"
     mkdir -p "$probe"
-    printf 'int main(void) { return 42; }\n' >"$probe/probe32.c"
-    i686-w64-mingw32-gcc -o "$probe/probe32.exe" "$probe/probe32.c"
+    if [ ! -e "$probe/probe32.exe" ]; then
+        printf 'int main(void) { return 42; }\n' >"$probe/probe32.c"
+        i686-w64-mingw32-gcc -o "$probe/probe32.exe" "$probe/probe32.c"
+    fi
     local status=0
     # A new prefix is made on the way, which takes a while the first time.
     timeout -k 5 180 "$build/i686/wine-run" "$probe/probe32.exe" </dev/null >"$probe/wine.log" 2>&1 || status=$?
