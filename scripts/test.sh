@@ -2,8 +2,10 @@
 # Builds KESTRIN and runs its tests under Wine (code page 932) on a private
 # Xvfb display; ends with ctest's summary. The suite runs on the shipped
 # i686 build where this machine runs 32-bit programs, else on the 64-bit
-# twin (scripts/architectures.sh; KESTRIN_ARCH forces it). Extra arguments
-# go to ctest. Set BUILD_DIR to use another folder.
+# twin (scripts/architectures.sh; KESTRIN_ARCH forces it), followed by the
+# i686 suite in an emulated guest (scripts/guest-run.sh; KESTRIN_GUEST=0
+# skips it). Extra arguments go to ctest. Set BUILD_DIR to use another
+# folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -18,5 +20,9 @@ for arch in $archs; do
     [ "$arch" = i686 ] || build_arch "$arch"
     echo "test: suite of $arch"
     "$root/scripts/run-suite.sh" "$build/$arch" "$@" || status=$?
+done
+for arch in $guest_archs; do
+    echo "test: suite of $arch in the emulated guest"
+    "$root/scripts/guest-run.sh" "$build/$arch" "$@" || status=$?
 done
 exit "$status"
