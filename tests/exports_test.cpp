@@ -195,4 +195,61 @@ TEST(Exports, DoProcessWithoutRecordReturnsOne)
     EXPECT_EQ(plugin.DoProcess(nullptr), 1);
 }
 
+#if defined(__i386__)
+// Calls an export as the host does, pushing the arguments as stdcall and
+// trusting the callee to pop them, and returns how many bytes the stack
+// pointer moved: 0 for a stdcall export, the arguments' size for a cdecl
+// one. In assembly, because compiled code restores the stack pointer from
+// its frame and would hide the difference.
+int StackDriftOfCall(FARPROC function, DWORD first, DWORD second, DWORD third, int pushed, int *result)
+{
+    int drift;
+    if (pushed == 1)
+        asm volatile("movl %%esp, %%ebx\n\t"
+                     "pushl %[a]\n\t"
+                     "call *%[f]\n\t"
+                     "movl %%ebx, %%ecx\n\t"
+                     "subl %%esp, %%ecx\n\t"
+                     "movl %%ebx, %%esp"
+                     : "=a"(*result), "=c"(drift)
+                     : [f] "r"(function), [a] "r"(first)
+                     : "ebx", "edx", "memory", "cc");
+    else
+        asm volatile("movl %%esp, %%ebx\n\t"
+                     "pushl %[c]\n\t"
+                     "pushl %[b]\n\t"
+                     "pushl %[a]\n\t"
+                     "call *%[f]\n\t"
+                     "movl %%ebx, %%ecx\n\t"
+                     "subl %%esp, %%ecx\n\t"
+                     "movl %%ebx, %%esp"
+                     : "=a"(*result), "=c"(drift)
+                     : [f] "r"(function), [a] "r"(first), [b] "r"(second), [c] "r"(third)
+                     : "ebx", "edx", "memory", "cc");
+    return drift;
+}
+
+// The host calls both exports stdcall: an export that leaves its arguments
+// on the stack unbalances the host's. Looked up by name, so that a wrong
+// declaration shared with the tests cannot hide it.
+TEST(Exports, EntryPointsPopTheirOwnArguments)
+{
+    PluginCopy plugin;
+    ASSERT_NE(plugin.module(), nullptr);
+    FARPROC getFunctionInfo = GetProcAddress(plugin.module(), "GetFunctionInfo");
+    FARPROC doProcess = GetProcAddress(plugin.module(), "DoProcess");
+    ASSERT_NE(getFunctionInfo, nullptr);
+    ASSERT_NE(doProcess, nullptr);
+
+    char info[256], credit[256];
+    WORD value = 0;
+    int result = 0;
+    EXPECT_EQ(StackDriftOfCall(getFunctionInfo, (DWORD)info, (DWORD)credit, (DWORD)&value, 3, &result), 0)
+        << "GetFunctionInfo left bytes on the host's stack";
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(StackDriftOfCall(doProcess, 0, 0, 0, 1, &result), 0) << "DoProcess left bytes on the host's stack";
+    EXPECT_EQ(result, 1);
+}
+#endif
+
 }  // namespace
