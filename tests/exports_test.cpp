@@ -196,37 +196,26 @@ TEST(Exports, DoProcessWithoutRecordReturnsOne)
 }
 
 #if defined(__i386__)
-// Calls an export as the host does, pushing the arguments as stdcall and
-// trusting the callee to pop them, and returns how many bytes the stack
-// pointer moved: 0 for a stdcall export, the arguments' size for a cdecl
-// one. In assembly, because compiled code restores the stack pointer from
-// its frame and would hide the difference.
-int StackDriftOfCall(FARPROC function, DWORD first, DWORD second, DWORD third, int pushed, int *result)
+// Calls an export with three 32-bit arguments pushed as the host pushes
+// them, trusting the callee to pop its own, and returns how many of the 12
+// bytes are still on the stack: 12 less the arguments it takes when it is
+// stdcall, 12 when it is cdecl. In assembly, because compiled code restores
+// the stack pointer from its frame and would hide the difference.
+int BytesLeftByCall(FARPROC function, DWORD first, DWORD second, DWORD third, int *result)
 {
-    int drift;
-    if (pushed == 1)
-        asm volatile("movl %%esp, %%ebx\n\t"
-                     "pushl %[a]\n\t"
-                     "call *%[f]\n\t"
-                     "movl %%ebx, %%ecx\n\t"
-                     "subl %%esp, %%ecx\n\t"
-                     "movl %%ebx, %%esp"
-                     : "=a"(*result), "=c"(drift)
-                     : [f] "r"(function), [a] "r"(first)
-                     : "ebx", "edx", "memory", "cc");
-    else
-        asm volatile("movl %%esp, %%ebx\n\t"
-                     "pushl %[c]\n\t"
-                     "pushl %[b]\n\t"
-                     "pushl %[a]\n\t"
-                     "call *%[f]\n\t"
-                     "movl %%ebx, %%ecx\n\t"
-                     "subl %%esp, %%ecx\n\t"
-                     "movl %%ebx, %%esp"
-                     : "=a"(*result), "=c"(drift)
-                     : [f] "r"(function), [a] "r"(first), [b] "r"(second), [c] "r"(third)
-                     : "ebx", "edx", "memory", "cc");
-    return drift;
+    int left;
+    asm volatile("movl %%esp, %%ebx\n\t"
+                 "pushl %[c]\n\t"
+                 "pushl %[b]\n\t"
+                 "pushl %[a]\n\t"
+                 "call *%[f]\n\t"
+                 "movl %%ebx, %%ecx\n\t"
+                 "subl %%esp, %%ecx\n\t"
+                 "movl %%ebx, %%esp"
+                 : "=a"(*result), "=c"(left)
+                 : [f] "r"(function), [a] "r"(first), [b] "r"(second), [c] "r"(third)
+                 : "ebx", "edx", "memory", "cc");
+    return left;
 }
 
 // The host calls both exports stdcall: an export that leaves its arguments
@@ -244,10 +233,10 @@ TEST(Exports, EntryPointsPopTheirOwnArguments)
     char info[256], credit[256];
     WORD value = 0;
     int result = 0;
-    EXPECT_EQ(StackDriftOfCall(getFunctionInfo, (DWORD)info, (DWORD)credit, (DWORD)&value, 3, &result), 0)
-        << "GetFunctionInfo left bytes on the host's stack";
+    EXPECT_EQ(BytesLeftByCall(getFunctionInfo, (DWORD)info, (DWORD)credit, (DWORD)&value, &result), 0)
+        << "GetFunctionInfo left its arguments on the host's stack";
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(StackDriftOfCall(doProcess, 0, 0, 0, 1, &result), 0) << "DoProcess left bytes on the host's stack";
+    EXPECT_EQ(BytesLeftByCall(doProcess, 0, 0, 0, &result), 12 - 4) << "DoProcess left its argument on the host's stack";
     EXPECT_EQ(result, 1);
 }
 #endif
