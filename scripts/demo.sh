@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: sets up a Debian 12 machine, builds KESTRIN.DLL and the demo
+# The main job: sets up a Debian 12 or 13 machine, builds KESTRIN.DLL and the demo
 # host, and starts the host with the plug-in loaded. With a display it is the
 # interactive host on the real drives; without one it runs a scripted tour
 # on the demo tree under Xvfb and writes a screenshot of each step to

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Makes the test guest's image once per machine (scripts/guest.sh): a
-# minimal Debian 12 with a kernel, 32-bit Wine, Xvfb, ctest, the Japanese
-# locale and font, and a Wine prefix made by the guest itself through
-# prepare_wine_prefix, exactly as the tests use it. Prints the image's
+# minimal Debian of this machine's release with a kernel, 32-bit Wine,
+# Xvfb, ctest, the Japanese locale and font, and a Wine prefix made by the
+# guest itself through prepare_wine_prefix, exactly as the tests use it. Prints the image's
 # folder. Needs root (debootstrap); about 5 minutes, then instant while the
 # recipe is unchanged.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/guest.sh"
 
-guest_install
+guest_tools_present
 dir=$(guest_dir)
 mkdir -p "$guest_cache"
 exec 9>"$guest_cache/lock"

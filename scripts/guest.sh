@@ -1,12 +1,15 @@
-# Sourced by the guest scripts: a Debian 12 virtual machine under qemu's
-# software emulation, for machines whose kernel refuses 32-bit programs.
-# The shipped i686 KESTRIN.DLL then still runs its tests, under 32-bit Wine
-# inside the guest. Expects $root (the checkout).
+# Sourced by the guest scripts: a virtual machine of this machine's own
+# Debian release under qemu's software emulation, for machines whose kernel
+# refuses 32-bit programs. The shipped i686 KESTRIN.DLL then still runs its
+# tests, under 32-bit Wine inside the guest. Expects $root (the checkout).
+. "$root/scripts/debian.sh"
 
 # What goes into the guest besides a minimal Debian: 32-bit Wine and what
 # the tests use around it (ctest, Xvfb, the Japanese locale and font).
 guest_packages="wine wine32:i386 xvfb cmake locales fonts-ipafont-gothic fontconfig"
-guest_suite=bookworm
+# The machine's own release, so that the guest's Wine is the one the twin
+# runs here, and its packages come from the mirror this machine uses.
+guest_suite=$(debian_codename)
 # Where the image lives: once per machine, outside any checkout.
 guest_cache=${KESTRIN_GUEST_CACHE:-/var/cache/kestrin-guest}
 # The ready Wine prefix inside the image.
@@ -14,21 +17,8 @@ guest_prefix=/var/lib/kestrin/wineprefix
 # Sparse; a full image uses about 2 GB.
 guest_image_size=4G
 
-# The Debian mirror this machine's apt already uses: on CI it is the only
-# package source that can be reached.
 guest_mirror() {
-    local url
-    url=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
-        /^URIs:/ { uris = $2 }
-        /^Suites:/ { for (i = 2; i <= NF; i++) if ($i == "'"$guest_suite"'") found = 1 }
-        /^$/ { if (found && uris != "") { print uris; exit } uris = ""; found = 0 }
-        END { if (found && uris != "") print uris }' | head -n 1)
-    if [ -z "$url" ]; then
-        url=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-            awk '$1 == "deb" && $0 ~ / '"$guest_suite"' / { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; exit } }')
-    fi
-    [ -n "$url" ] || { echo "guest: no apt source for Debian $guest_suite on this machine" >&2; return 1; }
-    printf '%s\n' "$url"
+    debian_mirror "$guest_suite"
 }
 
 # The image's folder in the cache, named by a hash of everything that goes
@@ -101,19 +91,16 @@ guest_mount_line() {
     printf 'mkdir -p %q && mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose %q %q\n' "$2" "$1" "$2"
 }
 
-# Installs what making and booting the guest needs on this machine.
-guest_install() {
-    local need=()
-    command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
-    command -v debootstrap >/dev/null || need+=(debootstrap)
-    command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
-    command -v flock >/dev/null || need+=(util-linux)
-    if [ ${#need[@]} -gt 0 ]; then
-        echo "guest: installing ${need[*]}"
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-    fi
+# Making and booting the guest needs these, which set-up installs
+# (scripts/setup.sh BUILD guest); says on standard error what is missing.
+guest_tools_present() {
+    local tool missing=
+    for tool in qemu-system-x86_64 debootstrap mkfs.ext4 flock; do
+        command -v "$tool" >/dev/null || missing+=" $tool"
+    done
+    [ -z "$missing" ] && return 0
+    echo "guest: missing$missing; scripts/setup.sh BUILD_DIR guest installs them" >&2
+    return 1
 }
 
 # The guest runs Wine about ten times slower than this machine does.

@@ -1,6 +1,6 @@
 # Sourced, also by the build's POSIX sh wrappers: which Wine programs run
-# one architecture of this build. These are the paths of Debian 12's wine32
-# and wine64 packages.
+# one architecture of this build. These are the paths of the wine32 and
+# wine64 packages of Debian 12 and 13.
 #
 # wine_tools ARCH sets wine_loader and wine_server, and exports WINEARCH,
 # WINELOADER and WINESERVER so that the processes Wine starts by itself use
