@@ -2,14 +2,19 @@
 # Makes the test guest's image once per machine (scripts/guest.sh): a
 # minimal Debian of this machine's release with a kernel, 32-bit Wine,
 # Xvfb, ctest, the Japanese locale and font, and a Wine prefix made by the
-# guest itself through prepare_wine_prefix, exactly as the tests use it. Prints the image's
-# folder. Needs root (debootstrap); about 5 minutes, then instant while the
-# recipe is unchanged.
+# guest itself through prepare_wine_prefix, exactly as the tests use it.
+# Prints the image's folder. Needs root (debootstrap) and the tools that
+# set-up installs for it; about 5 minutes, then instant while the recipe is
+# unchanged.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/guest.sh"
 
-guest_tools_present
+missing=$(guest_tools_missing)
+if [ -n "$missing" ]; then
+    echo "guest: missing $(echo $missing); scripts/setup.sh BUILD_DIR guest installs them" >&2
+    exit 1
+fi
 dir=$(guest_dir)
 mkdir -p "$guest_cache"
 exec 9>"$guest_cache/lock"

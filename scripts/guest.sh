@@ -91,16 +91,13 @@ guest_mount_line() {
     printf 'mkdir -p %q && mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose %q %q\n' "$2" "$1" "$2"
 }
 
-# Making and booting the guest needs these, which set-up installs
-# (scripts/setup.sh BUILD guest); says on standard error what is missing.
-guest_tools_present() {
-    local tool missing=
-    for tool in qemu-system-x86_64 debootstrap mkfs.ext4 flock; do
-        command -v "$tool" >/dev/null || missing+=" $tool"
-    done
-    [ -z "$missing" ] && return 0
-    echo "guest: missing$missing; scripts/setup.sh BUILD_DIR guest installs them" >&2
-    return 1
+# The packages of the tools that making and booting the guest needs and
+# this machine lacks, one a line; set-up installs them.
+guest_tools_missing() {
+    command -v qemu-system-x86_64 >/dev/null || echo qemu-system-x86
+    command -v debootstrap >/dev/null || echo debootstrap
+    command -v mkfs.ext4 >/dev/null || echo e2fsprogs
+    command -v flock >/dev/null || echo util-linux
 }
 
 # The guest runs Wine about ten times slower than this machine does.

@@ -37,16 +37,8 @@ install_group() {
     exit 1
 }
 
-guest_tools_missing() {
-    local need=()
-    command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
-    command -v debootstrap >/dev/null || need+=(debootstrap)
-    command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
-    command -v flock >/dev/null || need+=(util-linux)
-    printf '%s\n' "${need[@]}"
-}
-
 install_guest_tools() {
+    . "$root/scripts/guest.sh"
     local need
     need=$(guest_tools_missing)
     # Without recommends: qemu's would bring a desktop's worth of packages.
