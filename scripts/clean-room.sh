@@ -5,8 +5,8 @@
 # checkout), this checkout's committed HEAD cloned into it, and then
 # scripts/test.sh, scripts/demo.sh and scripts/package.sh run there as root
 # with a clean environment. Prints one line per command with its result
-# and time, and exits non-zero if any failed. KESTRIN_GUEST and
-# KESTRIN_NO_IA32 pass through to the commands. KESTRIN_CLEAN_ROOM_SOURCE
+# and time, and exits non-zero if any failed. KESTRIN_GUEST, KESTRIN_NO_IA32
+# and KESTRIN_GUEST_TIME_LIMIT pass through to the commands. KESTRIN_CLEAN_ROOM_SOURCE
 # adds one more apt source line to this run's root (to see set-up go on
 # past an index that fails). Needs root and Debian's registry; takes
 # minutes, most of an hour where the tests' guest runs.
@@ -104,8 +104,9 @@ mount --rbind /dev "$tree/dev"
 mount --make-rslave "$tree/dev"
 
 passing=(HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb)
-[ -z "${KESTRIN_GUEST:-}" ] || passing+=("KESTRIN_GUEST=$KESTRIN_GUEST")
-[ -z "${KESTRIN_NO_IA32:-}" ] || passing+=("KESTRIN_NO_IA32=$KESTRIN_NO_IA32")
+for name in KESTRIN_GUEST KESTRIN_NO_IA32 KESTRIN_GUEST_TIME_LIMIT; do
+    [ -z "${!name:-}" ] || passing+=("$name=${!name}")
+done
 echo "clean-room: Debian $suite, commit $head, ${passing[*]:3}; logs in $logs" >&2
 
 results=()
