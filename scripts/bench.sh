@@ -3,8 +3,9 @@
 # display: a table of timings against floors taken in the same run, the DLL's
 # size and imports, and the machine and architecture it ran on. It measures
 # the shipped i686 build where this machine runs 32-bit programs, else the
-# 64-bit twin (scripts/architectures.sh; KESTRIN_ARCH forces it). Set
-# BUILD_DIR to use another folder.
+# 64-bit twin (scripts/architectures.sh; KESTRIN_ARCH forces it). Exits
+# non-zero only when a target the README states is missed, and says which.
+# Set BUILD_DIR to use another folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -26,37 +27,19 @@ bench_arch() {
     echo "- architecture measured: $arch$([ "$arch" = i686 ] && echo ' (the shipped DLL)' || echo ' (the 64-bit twin)')"
     echo
     echo "## Timings (median of repeated runs)"
+    # Its exit status is the number of targets missed; the sizes and imports
+    # it reads from the DLL files themselves.
     local status=0
     "$wine_run" "$arch_build/bench/kestrin_bench.exe" || status=$?
     return "$status"
 }
 
-# Size and imports of a built DLL.
-describe_dll() {
-    local arch=$1 dll="$build/$1/src/KESTRIN.DLL"
-    local size
-    size=$(stat -c %s "$dll")
-    echo "- size: $size bytes ($(( (size + 1023) / 1024 )) KiB)"
-    echo "- imports:"
-    "$arch-w64-mingw32-objdump" -p "$dll" | awk '
-        /DLL Name:/ { if (name) printf "  - %s: %d functions\n", name, count; name = $3; count = 0; next }
-        name && /^\t[0-9a-f]+\t +[0-9]+ / { count++ }
-        END { if (name) printf "  - %s: %d functions\n", name, count }'
-}
-
 status=0
 for arch in $archs; do
     [ "$arch" = i686 ] || build_arch "$arch" kestrin kestrin_bench
-    (bench_arch "$arch") || status=$?
-    if [ "$arch" != i686 ]; then
-        echo
-        echo "## KESTRIN.DLL, 64-bit twin"
-        describe_dll "$arch"
+    if ! (bench_arch "$arch"); then
+        status=1
+        echo "bench: $arch misses the targets listed under Targets above (or, with no such list, the benchmark failed)" >&2
     fi
 done
-# The size target is the shipped file's, whichever architecture ran.
-echo
-echo "## KESTRIN.DLL, shipped (i686; target at most 64 KiB)"
-describe_dll i686
-[ "$(stat -c %s "$build/i686/src/KESTRIN.DLL")" -le 65536 ] || status=1
 exit "$status"

@@ -2,13 +2,23 @@
 # Builds the release package from a clean checkout in one step: installs what
 # the build needs, builds KESTRIN.DLL and writes build/KESTRIN-<version>.zip
 # with the DLL, the Japanese and English readmes (code page 932, CRLF line
-# ends, as Japanese Windows reads them) and the licence. Set BUILD_DIR to use
-# another folder.
+# ends, as Japanese Windows reads them) and the licence, and beside it
+# build/SHA256SUMS for the zip and the DLL inside it. The same commit gives
+# the same zip: its entries carry the commit's time (SOURCE_DATE_EPOCH, else
+# the time of the checkout's last commit) in a fixed order with fixed
+# permissions. Set BUILD_DIR to use another folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
 "$root/scripts/setup.sh" "$build"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null) || {
+        echo "package: not a git checkout; set SOURCE_DATE_EPOCH to the release's time" >&2
+        exit 1
+    }
+fi
+export SOURCE_DATE_EPOCH
 command -v iconv >/dev/null || { echo "package: iconv is missing" >&2; exit 1; }
 # Only the 32-bit DLL ships; building it needs no Wine.
 . "$root/scripts/architectures.sh"
@@ -28,8 +38,17 @@ to_windows "$root/docs/readme-ja.txt" "$stage/readme.txt"
 to_windows "$root/docs/readme-en.txt" "$stage/readme-en.txt"
 to_windows "$root/LICENSE" "$stage/LICENSE.txt"
 
+entries=(KESTRIN.DLL readme.txt readme-en.txt LICENSE.txt)
+chmod 755 "$stage"
+(cd "$stage" && chmod 644 "${entries[@]}" && touch -d "@$SOURCE_DATE_EPOCH" "${entries[@]}" .)
+
+# Zip's times are local: in UTC they read as the commit's time everywhere.
+# -X leaves out the owner and the extra time stamps.
 zip_file="$build/$name.zip"
 rm -f "$zip_file"
-(cd "$build/package" && TZ=UTC zip -q -X -r "$zip_file" "$name")
+(cd "$build/package" && TZ=UTC zip -q -X "$zip_file" "$name/" "${entries[@]/#/$name/}")
+# Named as they lie once the zip is unpacked beside this file.
+(cd "$build" && sha256sum "$name.zip" && cd package && sha256sum "$name/KESTRIN.DLL") >"$build/SHA256SUMS"
 echo "package: $zip_file"
 unzip -l "$zip_file"
+cat "$build/SHA256SUMS"

@@ -39,10 +39,8 @@ std::vector<Export> NamedExports(const PeFile &pe)
 std::vector<std::string> ImportedModules(const PeFile &pe)
 {
     std::vector<std::string> modules;
-    DWORD rva = pe.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
-    for (auto *entry = pe.AtRva<IMAGE_IMPORT_DESCRIPTOR>(rva); entry != nullptr && entry->Name != 0;
-         rva += sizeof *entry, entry = pe.AtRva<IMAGE_IMPORT_DESCRIPTOR>(rva)) {
-        std::string name = pe.StringAt(entry->Name);
+    for (const PeFile::Import &import : pe.Imports()) {
+        std::string name = import.module;
         std::transform(name.begin(), name.end(), name.begin(), [](char c) { return (char)tolower((unsigned char)c); });
         modules.push_back(name);
     }

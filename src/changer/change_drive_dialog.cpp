@@ -45,6 +45,13 @@ BOOL FillDriveList(HWND window)
         windows[0] = '\0';
     char currentDrive = CurrentPath()[0];
 
+    // Each entry inserted into a list box that redraws makes it recompute
+    // and set its scroll bar. The combo box inside the ComboBoxEx passes
+    // WM_SETREDRAW on to its list box (the ComboBoxEx itself would only hide
+    // itself), so the scroll bar is set once, when redraw comes back; the
+    // dialog is not shown yet and looks the same.
+    HWND combo = (HWND)SendMessageA(driveCombo, CBEM_GETCOMBOCONTROL, 0, 0);
+    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
     int count = 0, currentEntry = -1, systemEntry = -1;
     for (HTREEITEM item = firstDriveItem; item != 0;
          item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
@@ -62,6 +69,7 @@ BOOL FillDriveList(HWND window)
         InsertDriveEntry(count, text, read.iImage, read.iSelectedImage, letter);
         ++count;
     }
+    SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
 
     int selection = currentEntry >= 0 ? currentEntry : systemEntry;
     if (selection >= 0)

@@ -70,6 +70,43 @@ public:
         return bytes_.substr(offset, end == std::string::npos ? std::string::npos : end - offset);
     }
 
+    // The import table: each module with the functions it gives, by name,
+    // or "#" and the ordinal for one imported by ordinal.
+    struct Import {
+        std::string module;
+        std::vector<std::string> functions;
+    };
+    std::vector<Import> Imports() const
+    {
+        std::vector<Import> imports;
+        DWORD rva = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
+        for (auto *entry = AtRva<IMAGE_IMPORT_DESCRIPTOR>(rva); entry != nullptr && entry->Name != 0;
+             rva += sizeof *entry, entry = AtRva<IMAGE_IMPORT_DESCRIPTOR>(rva)) {
+            Import import{StringAt(entry->Name), {}};
+            DWORD thunk = entry->OriginalFirstThunk != 0 ? entry->OriginalFirstThunk : entry->FirstThunk;
+            for (;; thunk += Is64() ? 8 : 4) {
+                ULONGLONG value = 0, byOrdinal = 0;
+                if (Is64()) {
+                    auto *slot = AtRva<ULONGLONG>(thunk);
+                    value = slot != nullptr ? *slot : 0;
+                    byOrdinal = IMAGE_ORDINAL_FLAG64;
+                } else {
+                    auto *slot = AtRva<DWORD>(thunk);
+                    value = slot != nullptr ? *slot : 0;
+                    byOrdinal = IMAGE_ORDINAL_FLAG32;
+                }
+                if (value == 0)
+                    break;
+                if (value & byOrdinal)
+                    import.functions.push_back("#" + std::to_string(value & 0xFFFF));
+                else   // a hint, then the name
+                    import.functions.push_back(StringAt((DWORD)value + sizeof(WORD)));
+            }
+            imports.push_back(import);
+        }
+        return imports;
+    }
+
 private:
     const IMAGE_NT_HEADERS32 *Nt32() const { return At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew); }
     const IMAGE_NT_HEADERS64 *Nt64() const { return At<IMAGE_NT_HEADERS64>(At<IMAGE_DOS_HEADER>(0)->e_lfanew); }
