@@ -107,7 +107,8 @@ passing=(HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin
 for name in KESTRIN_GUEST KESTRIN_NO_IA32 KESTRIN_GUEST_TIME_LIMIT; do
     [ -z "${!name:-}" ] || passing+=("$name=${!name}")
 done
-echo "clean-room: Debian $suite, commit $head, ${passing[*]:3}; logs in $logs" >&2
+given=${passing[*]:3}
+echo "clean-room: Debian $suite, commit $head${given:+, with $given}; logs in $logs" >&2
 
 results=()
 failed=0
