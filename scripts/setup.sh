@@ -62,6 +62,8 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v localedef >/dev/null && [ -e /usr/share/i18n/charmaps/UTF-8.gz ] || need+=(locales)
 command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 command -v zip >/dev/null || need+=(zip)
+# The release package takes its time stamps from the last commit.
+command -v git >/dev/null || need+=(git)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v fc-list >/dev/null || need+=(fontconfig)
 [ -e /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf ] || need+=(fonts-ipafont-gothic)
