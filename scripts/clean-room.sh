@@ -12,6 +12,9 @@
 # minutes, most of an hour where the tests' guest runs.
 # Usage: clean-room.sh bookworm|trixie
 set -euo pipefail
+# All of it is read before anything runs: the checkout may change while a
+# check of an hour goes on, and bash reads a script as it goes.
+{
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/debian.sh"
 
@@ -137,3 +140,4 @@ arch32=no
 chroot "$tree" dpkg-query -W -f '${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && arch32=yes
 printf '%s\n' "${results[@]}" "clean-room $suite: wine32:i386 installed: $arch32"
 exit "$failed"
+}

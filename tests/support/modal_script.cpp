@@ -1,10 +1,22 @@
 // Timer-driven scripts for modal dialogs.
 #include "support/modal_script.h"
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
 ModalScript *activeScript = nullptr;
+
+// Where everything runs many times slower (the emulated guest), ctest's
+// limits are stretched by KESTRIN_TEST_TIME_SCALE; a script gives up no
+// sooner, so that a slow step is not taken for a broken one.
+DWORD TimeScale()
+{
+    char text[16] = "";
+    DWORD length = GetEnvironmentVariableA("KESTRIN_TEST_TIME_SCALE", text, sizeof text);
+    int scale = length > 0 && length < sizeof text ? atoi(text) : 1;
+    return scale > 1 ? (DWORD)scale : 1;
+}
 
 struct DialogSearch {
     const std::string *title;
@@ -97,7 +109,7 @@ void ModalScript::Run()
     // ticking inside it, but steps never run inside each other.
     if (running_)
         return;
-    if (!finished() && GetTickCount() - started_ > timeout) {
+    if (!finished() && GetTickCount() - started_ > timeout * TimeScale()) {
         timedOut_ = true;
         next_ = steps_.size();
         CancelThreadDialogs();
