@@ -65,7 +65,7 @@ soak_arch() {
     failed=0
     again=0
     started=$(date +%s)
-    local next=$seed last=$((seed + runs)) current= current_failed= ended line
+    local next=$seed last=$((seed + runs)) current= current_failed= ended line stalled= stalled_before=
     while [ "$next" -lt "$last" ]; do
         local seconds=0
         if [ -n "$minutes" ]; then
@@ -96,7 +96,11 @@ soak_arch() {
                 current=
                 show_progress "$(date +%s)"
                 ;;
-            "again "*) again=$((again + 1)) ;;
+            "again "*)
+                again=$((again + 1))
+                case $line in *": stalled "*) stalled=$current; say "soak: seed $current made again: ${line#again * }" ;; esac
+                echo "$line" >>"$other"
+                ;;
             "note "*) say "${line#note }" ;;
             end) ended=1 ;;
             *) echo "$line" >>"$other" ;;
@@ -111,7 +115,14 @@ soak_arch() {
         done < <(cd "$arch_build" && WINEDEBUG=-all,err+heap,warn+heap \
                  "$wine_run" tests/kestrin_soak.exe --seed "$next" --runs $((last - next)) --seconds "$seconds" \
                  --verbose $((runs == 1)) </dev/null 2>&1)
-        if [ -n "$current" ]; then
+        if [ -n "$current" ] && [ "$stalled" = "$current" ] && [ -z "$current_failed" ] \
+            && [ "$stalled_before" != "$current" ]; then
+            # The test host stalled before the run's DLL was loaded: the
+            # same seed once more in a new process.
+            stalled_before=$current
+            next=$current
+            current=
+        elif [ -n "$current" ]; then
             if [ -z "$current_failed" ]; then
                 say "FAILED seed $current ($arch): process: the soak program ended during this run; its last words:"
                 tail -n 5 "$other" | cut -c1-300 | sed 's/^/    /'
@@ -131,7 +142,7 @@ soak_arch() {
     [ -t 2 ] && echo >&2
     local elapsed=$(($(date +%s) - started))
     echo "soak: $arch: $((passed + failed)) runs in $elapsed s ($(( (passed + failed) * 60 / (elapsed > 0 ? elapsed : 1) )) runs/min);" \
-        "$again made again after the display reset the keyboard state"
+        "$again made again (the display reset the keyboard state, or the test host stalled before the DLL was loaded)"
     echo "$passed $failed" >"$result"
 }
 

@@ -5,7 +5,7 @@
 // --seconds T (--verbose 1 adds a note on each run), and reports on
 // standard error, one line per event: "run S", "fail S <invariant>:
 // <detail>", "again S: <why>" when a run is made anew, "done S", and "end"
-// when it has finished.
+// when it has done all its runs; after a failed run it stops without "end".
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -83,7 +83,55 @@ void NoteImage(HMODULE module)
 volatile unsigned watchedSeed;
 volatile DWORD watchedSince;   // 0 between runs
 const char *volatile watchedPhase = "";
+volatile bool dllInPlay;   // from the run's LoadLibrary on
 DWORD runLimit;
+
+HANDLE mainThread;
+
+// Where the stuck thread is: the module of its instruction pointer, and the
+// addresses inside this program found on its stack, nearest first (some
+// are stale, but the first few are mostly its callers).
+std::string StuckWhere()
+{
+    if (SuspendThread(mainThread) == (DWORD)-1)
+        return "";
+    CONTEXT context;
+    ZeroMemory(&context, sizeof context);
+    context.ContextFlags = CONTEXT_CONTROL;
+    std::string where;
+    if (GetThreadContext(mainThread, &context)) {
+#if defined(__x86_64__)
+        ULONG_PTR ip = context.Rip, sp = context.Rsp;
+#else
+        ULONG_PTR ip = context.Eip, sp = context.Esp;
+#endif
+        HMODULE module = nullptr;
+        char name[MAX_PATH] = "?";
+        if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               (LPCSTR)ip, &module))
+            GetModuleFileNameA(module, name, sizeof name);
+        where = std::string(" in ") + name;
+        auto *self = (const BYTE *)GetModuleHandleA(nullptr);
+        auto *nt = (const IMAGE_NT_HEADERS *)(self + ((const IMAGE_DOS_HEADER *)self)->e_lfanew);
+        ULONG_PTR start = (ULONG_PTR)self, end = start + nt->OptionalHeader.SizeOfImage;
+        MEMORY_BASIC_INFORMATION region;
+        if (VirtualQuery((void *)sp, &region, sizeof region)) {
+            ULONG_PTR top = (ULONG_PTR)region.BaseAddress + region.RegionSize;
+            int found = 0;
+            for (ULONG_PTR at = sp; at + sizeof(ULONG_PTR) <= top && found < 12; at += sizeof(ULONG_PTR)) {
+                ULONG_PTR value = *(const ULONG_PTR *)at;
+                if (value > start && value < end) {
+                    char text[24];
+                    wsprintfA(text, " +0x%lX", (unsigned long)(value - start));
+                    where += found++ == 0 ? ", called from" : "";
+                    where += text;
+                }
+            }
+        }
+    }
+    ResumeThread(mainThread);
+    return where;
+}
 
 DWORD WINAPI Watchdog(void *)
 {
@@ -91,8 +139,14 @@ DWORD WINAPI Watchdog(void *)
         Sleep(250);
         DWORD since = watchedSince;
         if (since != 0 && GetTickCount() - since > runLimit) {
-            Report("fail " + std::to_string(watchedSeed) + " time: the run did not end within "
-                   + std::to_string(runLimit / 1000) + " s, stuck " + watchedPhase);
+            // Before the run's DLL is loaded only the test host and Wine
+            // are at work: the runner makes such a run again in a new process.
+            if (!dllInPlay)
+                Report("again " + std::to_string(watchedSeed) + ": stalled " + watchedPhase + " for "
+                       + std::to_string(runLimit / 1000) + " s, before the DLL was loaded" + StuckWhere());
+            else
+                Report("fail " + std::to_string(watchedSeed) + " time: the run did not end within "
+                       + std::to_string(runLimit / 1000) + " s, stuck " + watchedPhase + StuckWhere());
             TerminateProcess(GetCurrentProcess(), 3);
         }
     }
@@ -944,10 +998,12 @@ public:
         watchedPhase = "making the host";
         World world(random_);
         TestHost &host = *world.host;
+        watchedPhase = "selecting the host's folder";
         std::string currentPath = CurrentPath(world);
         if (HTREEITEM item = currentPath.empty() ? nullptr : host.ItemAt(currentPath))
             SendMessageA(host.tree(), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
         host.SetCurrentPath(currentPath);
+        watchedPhase = "writing the settings file";
         HTREEITEM selectedBefore = host.Selected();
         host.selectionChanges = 0;
 
@@ -961,10 +1017,12 @@ public:
         DeleteFileA(model.file.c_str());
         if (fileExisted)
             WriteFileBytes(model.file, file);
+        watchedPhase = "reading the model's settings";
         model.Start(fileExisted, host.currentPath());
         std::vector<Action> actions = MakeUser(random_, model);
 
         watchedPhase = "loading the DLL";
+        dllInPlay = true;
         PluginCopy plugin("", false);
         if (fileExisted)
             plugin.WriteIni(file);
@@ -1195,10 +1253,12 @@ int main(int argc, char **argv)
     feedHook = SetWindowsHookExA(WH_KEYBOARD, FeedProc, nullptr, GetCurrentThreadId());
     CreateDirectoryA(ModelFolder().c_str(), nullptr);
     runLimit = 30000 * TimeScale();
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
     CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
 
     DWORD start = GetTickCount();
-    int failed = 0;
+    bool failed = false;
     for (unsigned n = 0; n < runs; ++n) {
         if (seconds != 0 && GetTickCount() - start >= seconds * 1000)
             break;
@@ -1212,6 +1272,7 @@ int main(int argc, char **argv)
             watchedSeed = runSeed;
             watchedSince = GetTickCount() | 1;
             watchedPhase = "setting up";
+            dllInPlay = false;
             Run run(runSeed);
             run.Go();
             watchedSince = 0;
@@ -1222,12 +1283,18 @@ int main(int argc, char **argv)
         }
         for (const std::string &line : failures)
             Report(line);
-        failed += !failures.empty();
         Report("done " + std::to_string(runSeed));
+        // A failed run may leave the process damaged (a hook into the freed
+        // DLL, a corrupt heap); the runner goes on in a fresh one.
+        if (!failures.empty()) {
+            failed = true;
+            break;
+        }
     }
-    Report("end");
+    if (!failed)
+        Report("end");
     RemoveTree(ModelFolder());
     UnhookWindowsHookEx(feedHook);
     OleUninitialize();
-    return failed == 0 ? 0 : 1;
+    return failed ? 1 : 0;
 }
