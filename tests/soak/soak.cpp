@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 #include <prsht.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -198,10 +199,14 @@ bool OursInForeground()
 // manager Wine now and then leaves no window of this thread in front, and
 // the key is dropped before it reaches the thread: it is sent again, to
 // the thread's active window brought to the front. A key merely slow to
-// arrive finds this thread in front and is left alone.
+// arrive finds this thread in front and is given seconds more, on a loaded
+// machine, before it counts as dropped too.
 void KeepKeysGoing()
 {
-    if (!keyInFlight || GetTickCount() - keySentAt < 300 || OursInForeground())
+    if (!keyInFlight)
+        return;
+    DWORD waited = GetTickCount() - keySentAt;
+    if (waited < 300 || (waited < 3000 && OursInForeground()))
         return;
     if (HWND active = GetActiveWindow())
         SetForegroundWindow(active);
@@ -456,10 +461,6 @@ const std::vector<std::string> IntegerTexts = {
     "2", "0", "6", "+3", "3", "7", "\x95\x5C",
 };
 
-struct IniLine {
-    std::string text;
-};
-
 std::string Junk(Random &random, size_t length)
 {
     std::string junk;
@@ -524,8 +525,14 @@ bool MakeIni(Random &random, const World &world, std::string &file)
         file = "\xFF\xFE";   // what Windows takes for a UTF-16 file
     for (const std::string &line : lines)
         file += line + (hostile && random.Chance(10) ? "\n" : "\r\n");
-    if (hostile && random.Chance(10) && !file.empty())
-        file.resize(file.size() - 1);   // no line end at the end
+    if (hostile && random.Chance(10)) {
+        // No line end at the end. Wine reads a byte past a file that ends
+        // inside a line end or on a lead byte, so two reads of one such
+        // file may differ: it ends on a whole character.
+        while (!file.empty() && (file.back() == '\n' || file.back() == '\r'))
+            file.pop_back();
+        file += "x";
+    }
     // Wine reads the odd last byte of a UTF-16 file from beyond what it
     // read, so two reads of one such file may differ.
     if (file.compare(0, 2, "\xFF\xFE") == 0 && file.size() % 2 != 0)
@@ -1045,7 +1052,7 @@ public:
 
         std::vector<std::unique_ptr<SheetRun>> sheets;
         auto script = std::make_unique<ModalScript>();
-        script->timeout = 10000 * TimeScale();
+        script->timeout = 20000 * TimeScale();
         HWND dialog = nullptr;
         script->WaitForWindow(DialogTitle)
             .Then([&] {
@@ -1252,7 +1259,7 @@ int main(int argc, char **argv)
     // Installed before any of the plug-in's, so it sees each key after them.
     feedHook = SetWindowsHookExA(WH_KEYBOARD, FeedProc, nullptr, GetCurrentThreadId());
     CreateDirectoryA(ModelFolder().c_str(), nullptr);
-    runLimit = 30000 * TimeScale();
+    runLimit = 40000 * TimeScale();
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
