@@ -1102,7 +1102,7 @@ public:
         bool timedOut = script->timedOut();
         script.reset();
         SetForegroundWindow(host.window());
-        PumpKeys(2000);
+        PumpKeys(5000);
         ForgetKeys();
 
         context_ = "user " + DescribeActions(actions) + "; current path '" + Escaped(currentPath) + "'";
@@ -1137,7 +1137,7 @@ public:
         char probe = model.entries.empty() ? 'C' : model.entries[random_.Below((int)model.entries.size())].letter;
         int changes = host.selectionChanges;
         QueueCombo((WORD)probe, {});
-        if (!PumpKeys(2000))
+        if (!PumpKeys(5000))
             Fail("keyboard", "a key pressed after DoProcess never arrived");
         PumpMessages(10);
         if (host.selectionChanges != changes || ScanThreadWindows().dialogs != 0)
