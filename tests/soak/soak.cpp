@@ -843,7 +843,9 @@ struct SheetRun {
         }
         if (destination != nullptr) {
             WritePrivateProfileStringA("Path", nullptr, nullptr, m.file.c_str());
-            for (const std::string &entry : ListTexts(GetDlgItem(destination, 1015))) {
+            for (std::string entry : ListTexts(GetDlgItem(destination, 1015))) {
+                // A path is at most 259 bytes, whatever the list makes of it.
+                entry = entry.substr(0, MAX_PATH - 1);
                 if (entry.empty())
                     continue;
                 char key[2] = {entry[0] >= 'a' && entry[0] <= 'z' ? (char)(entry[0] - 'a' + 'A') : entry[0], '\0'};
@@ -1147,9 +1149,13 @@ public:
         std::string expected = ReadFileBytes(model.file);
         if (!plugin.IniExists())
             Fail("file", "KESTRIN.INI is gone");
-        else if (after != expected)
+        else if (after != expected) {
             Fail("file", "KESTRIN.INI differs from the model's: " + std::to_string(after.size()) + " bytes, expected "
                  + std::to_string(expected.size()) + FirstDifference(after, expected));
+            if (verbose)
+                Report("note " + std::to_string(seed_) + " the file given: '" + Escaped(file) + "'; KESTRIN.INI: '"
+                       + Escaped(after) + "'; the model's: '" + Escaped(expected) + "'");
+        }
         std::set<std::string> files = FilesIn(plugin.folder());
         if (files != std::set<std::string>{"KESTRIN.DLL", "KESTRIN.INI"}) {
             std::string names;
