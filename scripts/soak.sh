@@ -103,14 +103,15 @@ soak_arch() {
                 ;;
             "note "*) say "${line#note }" ;;
             end) ended=1 ;;
-            *) echo "$line" >>"$other" ;;
             *:err:heap:* | *:warn:heap:*)
                 if [ -n "$current" ] && [ -z "$current_failed" ]; then
                     say "FAILED seed $current ($arch): heap: ${line:0:300}"
                     say "  replay: KESTRIN_ARCH=$arch scripts/soak.sh --seed $current --runs 1"
                     current_failed=1
                 fi
+                echo "$line" >>"$other"
                 ;;
+            *) echo "$line" >>"$other" ;;
             esac
         done < <(cd "$arch_build" && WINEDEBUG=-all,err+heap,warn+heap \
                  "$wine_run" tests/kestrin_soak.exe --seed "$next" --runs $((last - next)) --seconds "$seconds" \
