@@ -102,6 +102,7 @@ soak_arch() {
                 echo "$line" >>"$other"
                 ;;
             "note "*) say "${line#note }" ;;
+            "where "*) say "  stuck ${line#where * }" ;;
             end) ended=1 ;;
             *:err:heap:* | *:warn:heap:*)
                 if [ -n "$current" ] && [ -z "$current_failed" ]; then

@@ -4,8 +4,9 @@
 // product. scripts/soak.sh runs it; alone it takes --seed S --runs N and
 // --seconds T (--verbose 1 adds a note on each run), and reports on
 // standard error, one line per event: "run S", "fail S <invariant>:
-// <detail>", "again S: <why>" when a run is made anew, "done S", and "end"
-// when it has done all its runs; after a failed run it stops without "end".
+// <detail>", "again S: <why>" when a run is made anew, "where S in ..."
+// after a hang, "done S", and "end" when it has done all its runs; after a
+// failed run it stops without "end".
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -91,46 +92,53 @@ HANDLE mainThread;
 
 // Where the stuck thread is: the module of its instruction pointer, and the
 // addresses inside this program found on its stack, nearest first (some
-// are stale, but the first few are mostly its callers).
+// are stale, but the first few are mostly its callers). While the thread
+// is suspended nothing is allocated and no loader function is called: it
+// may hold the heap's or the loader's lock.
 std::string StuckWhere()
 {
+    static ULONG_PTR words[4096];
+    size_t count = 0;
+    ULONG_PTR ip = 0;
+    auto *self = (const BYTE *)GetModuleHandleA(nullptr);
+    auto *nt = (const IMAGE_NT_HEADERS *)(self + ((const IMAGE_DOS_HEADER *)self)->e_lfanew);
+    ULONG_PTR start = (ULONG_PTR)self, end = start + nt->OptionalHeader.SizeOfImage;
     if (SuspendThread(mainThread) == (DWORD)-1)
         return "";
     CONTEXT context;
     ZeroMemory(&context, sizeof context);
     context.ContextFlags = CONTEXT_CONTROL;
-    std::string where;
     if (GetThreadContext(mainThread, &context)) {
 #if defined(__x86_64__)
-        ULONG_PTR ip = context.Rip, sp = context.Rsp;
+        ULONG_PTR sp = context.Rsp;
+        ip = context.Rip;
 #else
-        ULONG_PTR ip = context.Eip, sp = context.Esp;
+        ULONG_PTR sp = context.Esp;
+        ip = context.Eip;
 #endif
-        HMODULE module = nullptr;
-        char name[MAX_PATH] = "?";
-        if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                               (LPCSTR)ip, &module))
-            GetModuleFileNameA(module, name, sizeof name);
-        where = std::string(" in ") + name;
-        auto *self = (const BYTE *)GetModuleHandleA(nullptr);
-        auto *nt = (const IMAGE_NT_HEADERS *)(self + ((const IMAGE_DOS_HEADER *)self)->e_lfanew);
-        ULONG_PTR start = (ULONG_PTR)self, end = start + nt->OptionalHeader.SizeOfImage;
         MEMORY_BASIC_INFORMATION region;
         if (VirtualQuery((void *)sp, &region, sizeof region)) {
             ULONG_PTR top = (ULONG_PTR)region.BaseAddress + region.RegionSize;
-            int found = 0;
-            for (ULONG_PTR at = sp; at + sizeof(ULONG_PTR) <= top && found < 12; at += sizeof(ULONG_PTR)) {
-                ULONG_PTR value = *(const ULONG_PTR *)at;
-                if (value > start && value < end) {
-                    char text[24];
-                    wsprintfA(text, " +0x%lX", (unsigned long)(value - start));
-                    where += found++ == 0 ? ", called from" : "";
-                    where += text;
-                }
-            }
+            for (ULONG_PTR at = sp; at + sizeof(ULONG_PTR) <= top && count < 4096; at += sizeof(ULONG_PTR))
+                words[count++] = *(const ULONG_PTR *)at;
         }
     }
     ResumeThread(mainThread);
+
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (ip != 0 && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                      (LPCSTR)ip, &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    std::string where = std::string(" in ") + name;
+    int found = 0;
+    for (size_t i = 0; i < count && found < 12; ++i)
+        if (words[i] > start && words[i] < end) {
+            char text[24];
+            wsprintfA(text, " +0x%lX", (unsigned long)(words[i] - start));
+            where += found++ == 0 ? ", called from" : "";
+            where += text;
+        }
     return where;
 }
 
@@ -142,12 +150,14 @@ DWORD WINAPI Watchdog(void *)
         if (since != 0 && GetTickCount() - since > runLimit) {
             // Before the run's DLL is loaded only the test host and Wine
             // are at work: the runner makes such a run again in a new process.
+            // Said before looking where, which is the riskier part.
             if (!dllInPlay)
                 Report("again " + std::to_string(watchedSeed) + ": stalled " + watchedPhase + " for "
-                       + std::to_string(runLimit / 1000) + " s, before the DLL was loaded" + StuckWhere());
+                       + std::to_string(runLimit / 1000) + " s, before the DLL was loaded");
             else
                 Report("fail " + std::to_string(watchedSeed) + " time: the run did not end within "
-                       + std::to_string(runLimit / 1000) + " s, stuck " + watchedPhase + StuckWhere());
+                       + std::to_string(runLimit / 1000) + " s, stuck " + watchedPhase);
+            Report("where " + std::to_string(watchedSeed) + StuckWhere());
             TerminateProcess(GetCurrentProcess(), 3);
         }
     }
