@@ -150,9 +150,10 @@ soak_arch() {
 
 total_passed=0
 total_failed=0
-result=$build/soak-result
 for arch in $archs; do
     [ "$arch" = i686 ] || build_arch "$arch" kestrin kestrin_soak
+    # Per architecture: soaks of both may run at once, each on its own display.
+    result=$build/$arch/soak-result
     rm -f "$result"
     (soak_arch "$arch") || true
     [ -e "$result" ] || { echo "soak: $arch did not run" >&2; exit 1; }
