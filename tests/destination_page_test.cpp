@@ -310,6 +310,27 @@ TEST(DestinationPage, ApplyRewritesSectionPathInListOrder)
     }
 }
 
+// The list keeps its entries as Unicode, and an entry read from a hostile
+// file can come back from it in the ANSI code page longer than it went in,
+// filling the page's buffer with no terminator. Apply writes it within 259
+// bytes, not with whatever follows the buffer. Found by the soak, seed
+// 20241919; the entry is made that long here through the Unicode message.
+TEST(DestinationPage, ApplyWritesAnEntryThatFillsTheBufferWithin259Bytes)
+{
+    DestinationRun run;
+    run.ini = std::string(BaseIni) + "[Path]\r\nD=D:\\Work\\\r\n";
+    run.closeButton = IDOK;
+    const std::wstring grown = L"D:\\" + std::wstring(257, L'a');
+    run.Run([&](HWND page) {
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = const_cast<wchar_t *>(grown.c_str());
+        SendMessageW(Item(page, 1015), LVM_SETITEMTEXTW, 0, (LPARAM)&item);
+    });
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(SectionLines(run.plugin.ReadIni(), "Path"), Texts{"D=D:\\" + std::string(256, 'a')});
+}
+
 TEST(DestinationPage, DoubleClickCopiesTheEntryToTheField)
 {
     DestinationRun run;

@@ -1,12 +1,11 @@
 // Randomized inputs: hostile settings files, odd host trees and stored paths.
-// Tree lookups are checked against a small model written here, apart from the
-// product's code. Seeded; KESTRIN_SEED=<n> replays a reported failure.
+// Tree lookups are checked against the model in support/tree_model, written
+// apart from the product's code. Seeded; KESTRIN_SEED=<n> replays a reported failure.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 #include "changer/drive_change.h"
@@ -17,6 +16,7 @@
 #include "support/sheet_driver.h"
 #include "support/plugin_copy.h"
 #include "support/test_host.h"
+#include "support/tree_model.h"
 #include "tree/host_tree.h"
 
 namespace {
@@ -27,130 +27,6 @@ unsigned Seed()
     return text != nullptr && *text != '\0' ? (unsigned)strtoul(text, nullptr, 0) : 20240611u;
 }
 #define TRACE_SEED(seed) SCOPED_TRACE("replay with KESTRIN_SEED=" + std::to_string(seed))
-
-struct Random {
-    std::mt19937 engine;
-    explicit Random(unsigned seed) : engine(seed) {}
-    int Below(int n) { return (int)(engine() % (unsigned)n); }
-    bool Chance(int percent) { return Below(100) < percent; }
-    template <class T> const T &Pick(const std::vector<T> &items) { return items[Below((int)items.size())]; }
-};
-
-// --- The model: code page 932 byte rules and the walk, written from scratch.
-
-bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
-// Tree texts are read into 256 bytes, so the product sees at most 255.
-std::string AsRead(const std::string &text) { return text.substr(0, 255); }
-
-char ModelLetter(const std::string &text)
-{
-    size_t at = text.find(":)");
-    if (at == std::string::npos || at < 2 || text[at - 2] != '(')
-        return 0;
-    return text[at - 1] >= 'A' && text[at - 1] <= 'Z' ? text[at - 1] : 0;
-}
-
-bool SameIgnoringAsciiCase(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i]))
-            return false;
-    return true;
-}
-
-// The next separator at or after from; a lead byte takes the byte after it.
-size_t NextSeparator(const std::string &path, size_t from)
-{
-    for (size_t i = from; i < path.size(); ++i) {
-        if (IsLead((unsigned char)path[i])) {
-            if (++i >= path.size())
-                return std::string::npos;
-        } else if (path[i] == '\\') {
-            return i;
-        }
-    }
-    return std::string::npos;
-}
-
-struct Walked {
-    const HostNode *found = nullptr;
-    const HostNode *deepest = nullptr;
-};
-
-Walked ModelWalk(const HostNode *computer, const std::string &path)
-{
-    Walked result;
-    const HostNode *current = nullptr;
-    for (auto &drive : computer->children)
-        if (!path.empty() && path[0] != '\0' && ModelLetter(AsRead(drive->text)) == path[0]) {
-            current = drive.get();
-            break;
-        }
-    if (current == nullptr)
-        return result;
-    size_t separator = NextSeparator(path, 0);
-    while (separator != std::string::npos) {
-        result.deepest = current;
-        size_t next = NextSeparator(path, separator + 1);
-        if (next == std::string::npos)
-            break;
-        std::string component = path.substr(separator + 1, next - separator - 1);
-        const HostNode *child = nullptr;
-        if (component.size() < 256)
-            for (auto &candidate : current->children)
-                if (SameIgnoringAsciiCase(AsRead(candidate->text), component)) {
-                    child = candidate.get();
-                    break;
-                }
-        if (child == nullptr)
-            return result;
-        current = child;
-        separator = next;
-    }
-    result.found = current;
-    return result;
-}
-
-// --- Generators.
-
-// Name pieces: ASCII, double-byte characters whose trail byte is "\" (表, ソ,
-// 能) and others (日, あ), and half-width katakana.
-const std::vector<std::string> NamePieces = {
-    "a", "B", "c", "X", "z", "0", "7", " ", "Data", "win", "\x95\x5C", "\x83\x5C", "\x94\x5C", "\x93\xFA",
-    "\x82\xA0", "\xB1", "\xDD",
-};
-
-std::string RandomName(Random &random)
-{
-    std::string name;
-    int pieces = 1 + random.Below(6);
-    for (int i = 0; i < pieces; ++i)
-        name += random.Pick(NamePieces);
-    if (random.Chance(5))   // longer than the 255 and 259 bytes a read can hold
-        name += std::string(random.Pick(std::vector<int>{250, 256, 260, 300}), 'q');
-    return name;
-}
-
-std::string RandomLabel(Random &random)
-{
-    std::string label = RandomName(random);
-    if (random.Chance(10))
-        label += std::string(240 + random.Below(30), 'p');
-    std::string drive = random.Chance(80) ? std::string("(") + char('A' + random.Below(26)) + ":)"
-                                          : random.Pick(std::vector<std::string>{
-                                                "(d:)", "D:)", ":)", "((:)", "(:)", "(\x82\x60:)", ")"});
-    // Only between characters: a lead byte before "(" would not be CP932.
-    std::vector<size_t> boundaries = {0};
-    for (size_t i = 0; i < label.size(); boundaries.push_back(i))
-        i += IsLead((unsigned char)label[i]) ? 2 : 1;
-    label.insert(random.Pick(boundaries), drive);
-    if (random.Chance(20))
-        label += random.Pick(std::vector<std::string>{" (E:)", ":)", "(Z:)"});
-    return label;
-}
 
 struct RandomTree {
     TestHost host{"@desktop\n  @computer\n"};
@@ -184,24 +60,6 @@ void Grow(RandomTree &tree, Random &random, int crowd)
         tree.folders.push_back(tree.host.AddNode(crowded, RandomName(random) + std::to_string(i)));
 }
 
-// Drives hang below root, Desktop and My Computer.
-bool IsDriveNode(const HostNode *node)
-{
-    int depth = 0;
-    for (; node->parent != nullptr; node = node->parent)
-        ++depth;
-    return depth == 3;
-}
-
-std::string PathOfNode(const HostNode *node)
-{
-    std::string path;
-    for (; !IsDriveNode(node); node = node->parent)
-        path = node->text + "\\" + path;
-    char letter = ModelLetter(node->text);
-    return std::string(1, letter) + ":\\" + path;
-}
-
 // A stored path: a real folder's path, often damaged on the way.
 std::string RandomStoredPath(Random &random, const RandomTree &tree)
 {
@@ -218,18 +76,6 @@ std::string RandomStoredPath(Random &random, const RandomTree &tree)
     default: break;
     }
     return path;
-}
-
-// Bytes outside printable ASCII as \xNN, so failures read the same anywhere.
-std::string Escaped(const std::string &text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        char hex[8];
-        wsprintfA(hex, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
-        out += hex;
-    }
-    return out;
 }
 
 std::string Describe(const HostNode *node) { return node == nullptr ? "(none)" : Escaped(PathOfNode(node)); }

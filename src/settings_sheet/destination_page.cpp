@@ -89,15 +89,20 @@ int AddConfiguredFolder(HWND page)
     return 1;
 }
 
+// The list keeps its entries as Unicode. Read back in the ANSI code page an
+// entry from a damaged file can come out longer than it went in, and the
+// list then fills the buffer to the last byte with no terminator: every
+// byte past what the list wrote is zero, and the last one is cut.
 static void GetEntryText(HWND list, int index, LPSTR text, int size)
 {
-    text[0] = '\0';
+    ZeroMemory(text, size);
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.iSubItem = 0;
     item.pszText = text;
     item.cchTextMax = size;
     SendMessageA(list, LVM_GETITEMTEXTA, index, (LPARAM)&item);
+    text[size - 1] = '\0';
 }
 
 int DeleteConfiguredFolder(HWND page)

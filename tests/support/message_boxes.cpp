@@ -106,6 +106,8 @@ LRESULT CALLBACK MessageBoxWatch::CbtProc(int code, WPARAM wParam, LPARAM lParam
         if (!watch->answers.empty()) {
             answer = watch->answers.front();
             watch->answers.pop_front();
+        } else if (watch->choose) {
+            answer = watch->choose(message);
         } else {
             for (int id : message.buttons)
                 if (id == IDOK)

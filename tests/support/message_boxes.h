@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     // Answers for the next boxes, in order; when none is queued a box gets
     // IDOK if it has it, else IDNO.
     std::deque<int> answers;
+    // When no answer is queued and this is set, it picks one of the box's
+    // buttons instead.
+    std::function<int(const ShownMessage &)> choose;
     std::vector<ShownMessage> shown;
 
 private:

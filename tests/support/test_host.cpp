@@ -166,6 +166,15 @@ HostNode *TestHost::AddNode(HostNode *parent, const std::string &text)
     return added;
 }
 
+void TestHost::Clear()
+{
+    SendMessageA(tree_, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    root_.children.clear();
+    selectionChanges = 0;
+    selections.clear();
+    expandRequests = 0;
+}
+
 HTREEITEM TestHost::Insert(HostNode *node, HTREEITEM parent)
 {
     TVINSERTSTRUCTA insert{};

@@ -45,6 +45,9 @@ public:
     HTREEITEM ItemAt(const std::string &path);
     // Adds a child under a node after construction (long texts, many siblings).
     HostNode *AddNode(HostNode *parent, const std::string &text);
+    // Empties the tree and forgets its nodes and counts, keeping the window,
+    // for a program that builds many trees in turn.
+    void Clear();
     HostNode *root() { return &root_; }
     HostNode *FindNode(const std::vector<std::string> &texts);
 
