@@ -31,34 +31,6 @@ const char Settings[] =
     "[Behavior]\r\nState=7\r\nPathNotFind=2\r\n[EnterAction]\r\nNormal=0\r\nShift=1\r\nCtrl=2\r\n"
     "[Path]\r\nD=D:\\Work\\\r\n[Current]\r\nC=C:\\Windows\\\r\n";
 
-std::set<std::string> FilesIn(const std::string &folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0)
-            names.insert(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-// Where a lost settings path would send the INI functions.
-bool StraySettingsFile()
-{
-    char windows[MAX_PATH] = "", program[MAX_PATH] = "";
-    GetWindowsDirectoryA(windows, sizeof windows);
-    GetModuleFileNameA(nullptr, program, sizeof program - 1);
-    *strrchr(program, '\\') = '\0';
-    for (std::string folder : {std::string(windows), std::string(program)})
-        if (GetFileAttributesA((folder + "\\KESTRIN.INI").c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-    return false;
-}
-
 // DoProcess, the settings sheet with its second page shown, OK (every page
 // saves), then the dialog cancelled.
 void RunSheetOk(const PluginCopy &plugin, TestHost &host)

@@ -930,34 +930,6 @@ struct SheetRun {
 
 // --- One run and its invariants.
 
-std::set<std::string> FilesIn(const std::string &folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0)
-            names.insert(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-bool StraySettingsFile()
-{
-    char windows[MAX_PATH] = "", program[MAX_PATH] = "";
-    GetWindowsDirectoryA(windows, sizeof windows);
-    GetModuleFileNameA(nullptr, program, sizeof program - 1);
-    if (char *slash = strrchr(program, '\\'))
-        *slash = '\0';
-    for (std::string folder : {std::string(windows), std::string(program)})
-        if (GetFileAttributesA((folder + "\\KESTRIN.INI").c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-    return false;
-}
-
 std::string ModelFolder()
 {
     char temp[MAX_PATH] = "";

@@ -2,6 +2,7 @@
 // loaded into the test process, so each test owns its KESTRIN.INI.
 #pragma once
 #include <windows.h>
+#include <set>
 #include <string>
 #include "plugin/plugin.h"
 
@@ -46,3 +47,9 @@ void RemoveTree(const std::string &folder);
 // Resets the settings of the product code linked into the tests and loads
 // them from the loaded copy's KESTRIN.INI, as a run of the DLL would.
 void LoadSettingsOf(const PluginCopy &plugin);
+
+// The names in a folder (ending with "\"), without "." and "..".
+std::set<std::string> FilesIn(const std::string &folder);
+// Whether a KESTRIN.INI lies where a lost settings path would send the INI
+// functions: the Windows folder or the test program's.
+bool StraySettingsFile();
