@@ -147,7 +147,10 @@ DWORD WINAPI Watchdog(void *)
     for (;;) {
         Sleep(250);
         DWORD since = watchedSince;
-        if (since != 0 && GetTickCount() - since > runLimit) {
+        // Signed: the start is stored with its low bit set, so it can lie a
+        // millisecond ahead of the clock, which unsigned reads as 49 days.
+        LONG elapsed = (LONG)(GetTickCount() - since);
+        if (since != 0 && elapsed > (LONG)runLimit) {
             // Before the run's DLL is loaded only the test host and Wine
             // are at work: the runner makes such a run again in a new process.
             // Said before looking where, which is the riskier part.
