@@ -122,6 +122,10 @@ static void OnOk()
     entry.cchTextMax = sizeof text;
     if (!SendMessageA(driveCombo, CBEM_GETITEMA, 0, (LPARAM)&entry))
         return;
+    // The list keeps its entries as Unicode: a tree label cut inside a
+    // double-byte character comes back one byte longer and can fill the
+    // buffer with no terminator.
+    text[sizeof text - 1] = '\0';
     char letter = GetDriveLetterFromLabel(text);
     if (letter != 0)
         ActOnDrive(letter);
