@@ -600,6 +600,124 @@ TEST(ChangeDriveDialog, StayThenReleaseActsWithoutModifier)
     EXPECT_EQ(keys.seen, "Ee");
 }
 
+// A press stays and its release stays again; Wine 10 then sends a second
+// release of its own when the focus comes back from the message box, and a
+// user who pressed once must not be told three times.
+TEST(ChangeDriveDialog, OnePressActsAtMostTwice)
+{
+    PluginCopy plugin;
+    plugin.WriteIni("[Behavior]\r\nState=4\r\nNonSetPath=0\r\n[EnterAction]\r\nNormal=2\r\nShift=1\r\nCtrl=2\r\n");
+    TestHost host(DrivesTree);
+    host.SetCurrentPath("D:\\Temp\\");
+    MessageBoxWatch boxes;
+    ModalScript script;
+    OpenForTyping(script)
+        .Then([] { KeyDown('E'); return true; })
+        .Pause(300)
+        .Then([] { KeyUp('E'); return true; })
+        .Pause(300)
+        .Then([] { KeyUp('E'); return true; })
+        .Pause(300)
+        .Then([] { PressKey(VK_ESCAPE); return true; });
+    UntilClosed(script);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    EXPECT_FALSE(script.timedOut());
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(host.selections.empty());
+}
+
+// Real hosts start the command as a key goes down: the menu's access key or
+// a hot key. That key's release then reaches the dialog, and a drive of the
+// same letter must wait for a press of its own.
+TEST(ChangeDriveDialog, KeyThatOpenedTheCommandDoesNotChooseItsDrive)
+{
+    const char tree[] = "@desktop\n  @computer\n    ローカル ディスク (C:)\n    ネットワーク (L:)\n";
+    struct Case {
+        const char *name;
+        std::vector<std::pair<WORD, bool>> keys;   // key, up
+    } cases[] = {
+        {"menu access key", {{VK_MENU, false}, {'P', false}, {'P', true}, {VK_MENU, true}, {'L', false}, {'L', true}}},
+        {"hot key", {{'L', false}, {'L', true}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PluginCopy plugin;
+        TestHost host(tree);
+        host.SetCurrentPath("C:\\");
+        bool ran = false, openBeforeL = false;
+        int result = 0;
+        ModalScript script;
+        OpenForTyping(script)
+            .Pause(300)
+            .Then([&] {
+                openBeforeL = FindThreadDialog(Title) != nullptr && host.selections.empty();
+                PressKey('L');
+                return true;
+            });
+        UntilClosed(script);
+        host.AddPluginCommand([&] {
+            result = plugin.DoProcess(host.info());
+            ran = true;
+        });
+        SetForegroundWindow(host.window());
+        SetFocus(host.tree());
+        PumpMessages(100);
+        host.selections.clear();   // the tree selects its first item as it takes the focus
+        for (auto [key, up] : c.keys) {
+            if (up)
+                KeyUp(key);
+            else
+                KeyDown(key);
+        }
+        EXPECT_TRUE(host.RunMessagesUntil([&] { return ran; }, 10000));
+
+        EXPECT_EQ(result, 1);
+        EXPECT_FALSE(script.timedOut());
+        EXPECT_TRUE(openBeforeL);
+        EXPECT_EQ(host.selections, std::vector<std::string>{"L:\\"});
+    }
+}
+
+// A modal dialog disables only its owner: the host's other windows stay in
+// use, and the thread's hook sees what is typed into them.
+TEST(ChangeDriveDialog, LetterTypedIntoAnotherHostWindowStaysThere)
+{
+    PluginCopy plugin;
+    TestHost host(DrivesTree);
+    host.SetCurrentPath("D:\\Temp\\");
+    HWND tool = host.OpenToolWindow();
+    bool openAfterE = false;
+    std::string typed;
+    ModalScript script;
+    OpenForTyping(script)
+        .Then([&] {
+            SetForegroundWindow(tool);
+            SetFocus(tool);
+            return true;
+        })
+        .Pause(200)
+        .Then([] { PressKey('E'); return true; })
+        .Pause(300)
+        .Then([&] {
+            openAfterE = FindThreadDialog(Title) != nullptr;
+            char text[64] = "";
+            GetWindowTextA(tool, text, sizeof text);
+            typed = text;
+            SetForegroundWindow(script.window());
+            return true;
+        })
+        .Pause(200)
+        .Then([] { PressKey(VK_ESCAPE); return true; });
+    UntilClosed(script);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    EXPECT_FALSE(script.timedOut());
+    EXPECT_TRUE(openAfterE);
+    EXPECT_EQ(typed, "e");
+    EXPECT_TRUE(host.selections.empty());
+}
+
 // With no entry selected there is no drive to act on: OK and Enter leave
 // the dialog open, and its letter keys keep working.
 TEST(ChangeDriveDialog, OkWithNothingSelectedKeepsDialogOpen)

@@ -96,6 +96,7 @@ static BOOL OnInitDialog(HWND window)
 {
     dialog = window;
     RemoveDriveKeyHook();
+    ForgetDriveKeys();
     driveCombo = GetDlgItem(window, IDC_DRIVE_LIST);
     if (FillDriveList(window)) {
         SetDlgItemTextA(window, IDC_CURRENT_PATH, CurrentPath());

@@ -21,4 +21,6 @@ void CloseChangeDrive(HWND window, INT_PTR result);
 
 void InstallDriveKeyHook(HWND window);
 void RemoveDriveKeyHook();
+// A new dialog owns no key pressed before it.
+void ForgetDriveKeys();
 LRESULT CALLBACK DriveKeyHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,7 @@
 namespace {
 
 const char HostClass[] = "KestrinTestHost";
+const UINT PluginCommandId = 40100;
 
 std::string ShellName(int folderId)
 {
@@ -138,6 +139,10 @@ TestHost::TestHost(const std::string &description)
 
 TestHost::~TestHost()
 {
+    if (toolWindow_ != nullptr)
+        DestroyWindow(toolWindow_);
+    if (hotKeys_ != nullptr)
+        DestroyAcceleratorTable(hotKeys_);
     DestroyWindow(window_);
     ImageList_Destroy(images_);
 }
@@ -216,7 +221,48 @@ LRESULT CALLBACK TestHost::WindowProc(HWND window, UINT message, WPARAM wParam, 
     auto *host = (TestHost *)GetWindowLongPtrA(window, GWLP_USERDATA);
     if (message == WM_NOTIFY && host != nullptr)
         return host->OnNotify((NMHDR *)lParam);
+    if (message == WM_COMMAND && LOWORD(wParam) == PluginCommandId && host != nullptr && host->command_) {
+        host->command_();
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void TestHost::AddPluginCommand(std::function<void()> command)
+{
+    command_ = std::move(command);
+    HMENU bar = CreateMenu(), plugins = CreatePopupMenu();
+    AppendMenuA(plugins, MF_STRING, PluginCommandId, "ドライブの変更(&L)");
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)plugins, "プラグイン(&P)");
+    SetMenu(window_, bar);
+    ACCEL hotKey = {FVIRTKEY, 'L', PluginCommandId};
+    hotKeys_ = CreateAcceleratorTableA(&hotKey, 1);
+}
+
+bool TestHost::RunMessagesUntil(const std::function<bool()> &done, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (hotKeys_ != nullptr && TranslateAcceleratorA(window_, hotKeys_, &message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+HWND TestHost::OpenToolWindow()
+{
+    if (toolWindow_ == nullptr)
+        toolWindow_ = CreateWindowExA(WS_EX_TOOLWINDOW, "EDIT", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
+                                      540, 40, 200, 80, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return toolWindow_;
 }
 
 LRESULT TestHost::OnNotify(NMHDR *header)

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,15 @@ public:
     HTREEITEM Selected() const;
     bool IsExpanded(HTREEITEM item) const;
 
+    // Starts command as a real host does: from the menu プラグイン(&P) >
+    // ドライブの変更(&L) and from the hot key L, as the key goes down.
+    void AddPluginCommand(std::function<void()> command);
+    // This thread's messages, with the hot key, until done() or the time is up.
+    bool RunMessagesUntil(const std::function<bool()> &done, DWORD milliseconds);
+    // Another top-level window of the host's thread (a tool window with a
+    // field to type in), which a modal dialog leaves enabled.
+    HWND OpenToolWindow();
+
     int selectionChanges = 0;                 // TVN_SELCHANGED with a new item
     std::vector<std::string> selections;      // path of each such change
     int expandRequests = 0;                   // TVN_ITEMEXPANDING with TVE_EXPAND
@@ -75,6 +85,9 @@ private:
     HostNode root_;
     HWND window_ = nullptr;
     HWND tree_ = nullptr;
+    HWND toolWindow_ = nullptr;
+    HACCEL hotKeys_ = nullptr;
+    std::function<void()> command_;
     HIMAGELIST images_ = nullptr;
     char currentPath_[MAX_PATH + 64] = "";   // the host's own buffer, as currentPath points at it
     ProcessInfo info_{};
