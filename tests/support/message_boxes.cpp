@@ -116,5 +116,7 @@ LRESULT CALLBACK MessageBoxWatch::CbtProc(int code, WPARAM wParam, LPARAM lParam
         watch->shown.push_back(message);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
     }
+    if (code == HCBT_ACTIVATE && watch != nullptr && watch->leaveInactive && IsMessageBox((HWND)wParam))
+        return 1;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

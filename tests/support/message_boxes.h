@@ -33,6 +33,9 @@ public:
     // buttons instead.
     std::function<int(const ShownMessage &)> choose;
     std::vector<ShownMessage> shown;
+    // The boxes are answered without being activated: no window of the
+    // thread takes the display's focus from the one the keys go to.
+    bool leaveInactive = false;
 
 private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
