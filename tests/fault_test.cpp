@@ -1,7 +1,7 @@
 // A settings file that cannot be written, is a folder, or vanishes while the
 // dialog is open, and a module folder too long for the settings path: the
-// plug-in keeps working, writes nowhere else, and a failed write leaves the
-// file as it was.
+// plug-in keeps working, writes nowhere else, a failed write leaves the file
+// as it was, and the sheet says when it could not save.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -32,16 +32,31 @@ const char Settings[] =
     "[Path]\r\nD=D:\\Work\\\r\n[Current]\r\nC=C:\\Windows\\\r\n";
 
 // DoProcess, the settings sheet with its second page shown, OK (every page
-// saves), then the dialog cancelled.
-void RunSheetOk(const PluginCopy &plugin, TestHost &host)
+// saves; a save that fails keeps the sheet open), Cancel, then the dialog
+// cancelled. Returns the messages shown.
+std::vector<ShownMessage> RunSheetOk(const PluginCopy &plugin, TestHost &host)
 {
+    MessageBoxWatch boxes;
     SheetWindows windows;
     ModalScript script;
-    OpenSheet(script, windows).Then([&] { ShowPage(windows.sheet, DestinationPageIndex); return true; });
-    CloseSheet(script, windows, IDOK);
+    OpenSheet(script, windows)
+        .Then([&] {
+            ShowPage(windows.sheet, DestinationPageIndex);
+            PostMessageA(windows.sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(windows.sheet, IDOK));
+            return true;
+        })
+        .Pause(500);
+    CloseSheet(script, windows, IDCANCEL);
     CloseDialog(script, windows);
     EXPECT_EQ(plugin.DoProcess(host.info()), 1);
     EXPECT_FALSE(script.timedOut()) << "stopped after step " << script.stepsDone();
+    return boxes.shown;
+}
+
+void ExpectSaveFailureTold(const std::vector<ShownMessage> &shown, const PluginCopy &plugin)
+{
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "設定ファイルに書き込めませんでした。\n" + plugin.iniPath());
 }
 
 TEST(Faults, ReadOnlyFileKeepsItsContents)
@@ -56,9 +71,8 @@ TEST(Faults, ReadOnlyFileKeepsItsContents)
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     TestHost host(Tree);
     host.SetCurrentPath("D:\\Work\\");
-    MessageBoxWatch boxes;
 
-    RunSheetOk(plugin, host);
+    ExpectSaveFailureTold(RunSheetOk(plugin, host), plugin);
     LoadSettingsOf(plugin);
     EXPECT_EQ(settings.State, 7);
     EXPECT_EQ(ChangeDrive('C', host.tree(), host.currentPath().c_str(), FindFirstDriveItem(host.tree()),
@@ -77,9 +91,8 @@ TEST(Faults, FolderInPlaceOfTheFile)
     ASSERT_TRUE(CreateDirectoryA(plugin.iniPath().c_str(), nullptr));
     TestHost host(Tree);
     host.SetCurrentPath("D:\\Work\\");
-    MessageBoxWatch boxes;
 
-    RunSheetOk(plugin, host);
+    ExpectSaveFailureTold(RunSheetOk(plugin, host), plugin);
     // Something exists there, so nothing is created and every key reads 0.
     LoadSettingsOf(plugin);
     EXPECT_EQ(settings.State, 0);

@@ -429,6 +429,49 @@ TEST(BehaviorPage, CancelLeavesTheFileBytes)
     EXPECT_EQ(plugin.ReadIni(), ini);
 }
 
+// A settings file that cannot be written (here another program holds it
+// open; under Program Files it is the folder's permissions) must not look
+// saved: one message per press, and the sheet stays for another try.
+TEST(BehaviorPage, OkThatCannotWriteTheFileSaysSoAndKeepsTheSheet)
+{
+    PluginCopy plugin;
+    plugin.WriteIni(DefaultIni);
+    TestHost host(SheetHostTree);
+    host.SetCurrentPath("C:\\Windows\\");
+    MessageBoxWatch boxes;
+    ModalScript script;
+    SheetWindows windows;
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    bool openAfterOk = false;
+    OpenSheet(script, windows).Then([&] {
+        ShowPage(windows.sheet, DestinationPageIndex);
+        ChooseEntry(ShowPage(windows.sheet, BehaviorPageIndex), 1003, 1);
+        holder = CreateFileA(plugin.iniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        PostMessageA(windows.sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(windows.sheet, IDOK));
+        return true;
+    })
+        .Pause(500)
+        .Then([&] {
+            openAfterOk = IsWindow(windows.sheet) != FALSE;
+            CloseHandle(holder);
+            return true;
+        });
+    CloseSheet(script, windows, IDOK);
+    CloseDialog(script, windows);
+
+    EXPECT_EQ(plugin.DoProcess(host.info()), 1);
+    ASSERT_FALSE(script.timedOut()) << "steps done: " << script.stepsDone();
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(openAfterOk);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "設定ファイルに書き込めませんでした。\n" + plugin.iniPath());
+    EXPECT_EQ(boxes.shown[0].title, SheetTitle);
+    EXPECT_EQ(boxes.shown[0].icon, (UINT)MB_ICONERROR);
+    EXPECT_EQ(boxes.shown[0].owner, windows.sheet);
+    EXPECT_EQ(SectionLines(plugin.ReadIni(), "EnterAction"), (std::vector<std::string>{"Normal=1", "Shift=1", "Ctrl=2"}))
+        << "the second OK, with the file free again, saves";
+}
+
 // Wine's sheet has no context-help button to begin with, so the removal is
 // also checked on windows that do carry the style.
 TEST(SettingsSheet, ContextHelpIsRemovedOncePerSheet)

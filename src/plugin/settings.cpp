@@ -75,13 +75,13 @@ BOOL GetSettingsPath(LPCSTR moduleName, LPCSTR fileName, LPSTR out, DWORD size)
     return TRUE;
 }
 
-void WriteSettingInt(LPCSTR section, LPCSTR key, int value)
+BOOL WriteSettingInt(LPCSTR section, LPCSTR key, int value)
 {
     if (settingsPath[0] == '\0')
-        return;
+        return FALSE;
     char text[16];
     wsprintfA(text, "%d", value);
-    WritePrivateProfileStringA(section, key, text, settingsPath);
+    return WritePrivateProfileStringA(section, key, text, settingsPath);
 }
 
 static INT32 ReadSettingInt(LPCSTR section, LPCSTR key)
@@ -150,18 +150,18 @@ BOOL ReadDriveFolder(LPCSTR section, char letter, LPSTR out, DWORD size)
     return TRUE;
 }
 
-void WriteDriveFolder(LPCSTR section, char letter, LPCSTR value)
+BOOL WriteDriveFolder(LPCSTR section, char letter, LPCSTR value)
 {
     if (settingsPath[0] == '\0')
-        return;
+        return FALSE;
     char key[2];
     MakeDriveKey(letter, key);
-    WritePrivateProfileStringA(section, key, value, settingsPath);
+    return WritePrivateProfileStringA(section, key, value, settingsPath);
 }
 
-void DeleteSettingsSection(LPCSTR section)
+BOOL DeleteSettingsSection(LPCSTR section)
 {
     if (settingsPath[0] == '\0')
-        return;
-    WritePrivateProfileStringA(section, NULL, NULL, settingsPath);
+        return FALSE;
+    return WritePrivateProfileStringA(section, NULL, NULL, settingsPath);
 }

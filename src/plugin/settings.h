@@ -42,11 +42,13 @@ void ResetSettings();
 BOOL GetSettingsPath(LPCSTR moduleName, LPCSTR fileName, LPSTR out, DWORD size);
 void LoadSettings();
 
+// The writers return FALSE when the file could not be written (or no path
+// for it could be made), so that a save the user asked for can say so.
 // Integer keys of sections Behavior and EnterAction, written as "%d".
-void WriteSettingInt(LPCSTR section, LPCSTR key, int value);
+BOOL WriteSettingInt(LPCSTR section, LPCSTR key, int value);
 
 // Per-drive keys "%c" of sections Current and Path. ReadDriveFolder returns
 // FALSE when the key is absent (the file gave back the absent-key text).
 BOOL ReadDriveFolder(LPCSTR section, char letter, LPSTR out, DWORD size);
-void WriteDriveFolder(LPCSTR section, char letter, LPCSTR value);
-void DeleteSettingsSection(LPCSTR section);
+BOOL WriteDriveFolder(LPCSTR section, char letter, LPCSTR value);
+BOOL DeleteSettingsSection(LPCSTR section);

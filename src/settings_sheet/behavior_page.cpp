@@ -51,7 +51,7 @@ static INT32 CheckedFlag(HWND page, int id, int flag)
     return IsDlgButtonChecked(page, id) == BST_CHECKED ? flag : 0;
 }
 
-void SaveBehaviorPage(HWND page)
+BOOL SaveBehaviorPage(HWND page)
 {
     settings.Normal = SelectedChoice(page, IDC_NORMAL_ACTION);
     settings.Shift = SelectedChoice(page, IDC_SHIFT_ACTION);
@@ -66,13 +66,15 @@ void SaveBehaviorPage(HWND page)
     settings.SetPathNotFind = SelectedChoice(page, IDC_CONFIGURED_FALLBACK);
     settings.NonSetPath = SelectedChoice(page, IDC_NOT_SET_FALLBACK);
 
-    WriteSettingInt(EnterActionSection, "Normal", settings.Normal);
-    WriteSettingInt(EnterActionSection, "Shift", settings.Shift);
-    WriteSettingInt(EnterActionSection, "Ctrl", settings.Ctrl);
-    WriteSettingInt(BehaviorSection, "State", settings.State);
-    WriteSettingInt(BehaviorSection, "PathNotFind", settings.PathNotFind);
-    WriteSettingInt(BehaviorSection, "SetPathNotFind", settings.SetPathNotFind);
-    WriteSettingInt(BehaviorSection, "NonSetPath", settings.NonSetPath);
+    int failed = 0;
+    failed += !WriteSettingInt(EnterActionSection, "Normal", settings.Normal);
+    failed += !WriteSettingInt(EnterActionSection, "Shift", settings.Shift);
+    failed += !WriteSettingInt(EnterActionSection, "Ctrl", settings.Ctrl);
+    failed += !WriteSettingInt(BehaviorSection, "State", settings.State);
+    failed += !WriteSettingInt(BehaviorSection, "PathNotFind", settings.PathNotFind);
+    failed += !WriteSettingInt(BehaviorSection, "SetPathNotFind", settings.SetPathNotFind);
+    failed += !WriteSettingInt(BehaviorSection, "NonSetPath", settings.NonSetPath);
+    return failed == 0;
 }
 
 static void OnCommand(HWND page, int id, int notification)
@@ -96,8 +98,8 @@ INT_PTR CALLBACK BehaviorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
         OnCommand(page, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        if (((NMHDR *)lParam)->code == (UINT)PSN_APPLY)
-            SaveBehaviorPage(page);
+        if (((NMHDR *)lParam)->code == (UINT)PSN_APPLY && !SaveBehaviorPage(page))
+            return RefuseApply(page);
         return FALSE;
     default:
         return FALSE;

@@ -132,10 +132,10 @@ int DeleteConfiguredFolder(HWND page)
     return 1;
 }
 
-void SaveConfiguredFolders(HWND page)
+BOOL SaveConfiguredFolders(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_FOLDER_LIST);
-    DeleteSettingsSection(PathSection);
+    int failed = !DeleteSettingsSection(PathSection);
     int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
         char text[MAX_PATH];
@@ -144,8 +144,9 @@ void SaveConfiguredFolders(HWND page)
         // leave a nameless key in the file.
         if (text[0] == '\0')
             continue;
-        WriteDriveFolder(PathSection, UpperLetter(text[0]), text);
+        failed += !WriteDriveFolder(PathSection, UpperLetter(text[0]), text);
     }
+    return failed == 0;
 }
 
 // Opens the picker on the host's folder: C:\Windows\ is handed over as
@@ -183,12 +184,13 @@ static void OnCommand(HWND page, int id, int notification)
     }
 }
 
-static void OnNotify(HWND page, NMHDR *header)
+static INT_PTR OnNotify(HWND page, NMHDR *header)
 {
     HWND list = GetDlgItem(page, IDC_FOLDER_LIST);
     switch (header->code) {
     case PSN_APPLY:
-        SaveConfiguredFolders(page);
+        if (!SaveConfiguredFolders(page))
+            return RefuseApply(page);
         break;
     case LVN_ITEMCHANGED:
         EnableWindow(GetDlgItem(page, IDC_DELETE), SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0);
@@ -203,6 +205,7 @@ static void OnNotify(HWND page, NMHDR *header)
         break;
     }
     }
+    return FALSE;
 }
 
 INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -218,8 +221,7 @@ INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
         OnCommand(page, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        OnNotify(page, (NMHDR *)lParam);
-        return FALSE;
+        return OnNotify(page, (NMHDR *)lParam);
     default:
         return FALSE;
     }

@@ -5,7 +5,8 @@
 
 int AddConfiguredFolder(HWND page);
 int DeleteConfiguredFolder(HWND page);
-void SaveConfiguredFolders(HWND page);
+// FALSE when the settings file could not be written.
+BOOL SaveConfiguredFolders(HWND page);
 
 // 1 when a folder was chosen (out then holds it), 2 when nothing was.
 int BrowseForFolder(HWND owner, LPCSTR start, LPSTR out, int size);

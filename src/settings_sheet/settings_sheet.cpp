@@ -3,6 +3,7 @@
 #include "settings_sheet/settings_sheet.h"
 #include "changer/change_drive_dialog.h"
 #include "plugin/run_state.h"
+#include "plugin/settings.h"
 #include "resource.h"
 #include <commctrl.h>
 #include <prsht.h>
@@ -70,4 +71,17 @@ void HideSheetContextHelp(HWND page)
 void NotifySheetChanged(HWND page)
 {
     SendMessageA(GetParent(page), PSM_CHANGED, (WPARAM)page, 0);
+}
+
+// A settings folder the user cannot write (a plug-in under Program Files)
+// fails every write; closing as if saved would lose the changes in silence.
+// The sheet stops applying at the first page that refuses, so one press
+// shows one message, and the user can try again or cancel.
+INT_PTR RefuseApply(HWND page)
+{
+    char text[64 + MAX_PATH];
+    wsprintfA(text, "設定ファイルに書き込めませんでした。\n%s", settingsPath);
+    MessageBoxA(GetParent(page), text, SettingsSheetTitle, MB_OK | MB_ICONERROR);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
+    return TRUE;
 }
