@@ -37,17 +37,18 @@ int AddConfiguredFolder(HWND page)
     HWND list = GetDlgItem(page, IDC_FOLDER_LIST);
     static const char TooLong[] = "文字列が長すぎます。";
 
-    int length = GetWindowTextLengthA(edit);
-    if (length == 0)
+    // The length from the text itself: GetWindowTextLengthA may report more
+    // than the text has in the ANSI code page. Two bytes over the 260 that a
+    // path may take: a double-byte character that does not fit is left out
+    // whole, and any text of 260 bytes or more still comes back as 260 or more.
+    char text[MAX_PATH + 2];
+    int length = GetWindowTextA(edit, text, sizeof text);
+    if (length <= 0)
         return 0;
     if (length >= MAX_PATH) {
         Tell(page, TooLong, MB_ICONERROR);
         return 0;
     }
-    char text[MAX_PATH];
-    length = GetWindowTextA(edit, text, sizeof text);
-    if (length <= 0)
-        return 0;
 
     if (!IsFullPath(text, length)) {
         if (GetByteKind(text, 0) == SingleByte && GetByteKind(text, 1) == SingleByte
@@ -60,7 +61,7 @@ int AddConfiguredFolder(HWND page)
 
     // A trail byte 0x5C is not a separator, so 表 at the end still gets one.
     if (GetByteKind(text, length - 1) != SingleByte || text[length - 1] != '\\') {
-        if (length + 1 >= (int)sizeof text) {
+        if (length + 1 >= MAX_PATH) {
             Tell(page, TooLong, MB_ICONERROR);
             return 0;
         }
