@@ -10,7 +10,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM dat
     return 0;
 }
 
-int BrowseForFolder(HWND owner, LPCSTR start, LPSTR out, int size)
+static int PickFolder(HWND owner, LPCSTR start, LPSTR out, int size)
 {
     char displayName[MAX_PATH];
     BROWSEINFOA browse;
@@ -39,4 +39,16 @@ int BrowseForFolder(HWND owner, LPCSTR start, LPSTR out, int size)
     if (lstrlenA(path) < size)
         lstrcpynA(out, path, size);
     return 1;
+}
+
+// The picker needs a single-threaded apartment on this thread. A host that
+// made it a multi-threaded one keeps it (RPC_E_CHANGED_MODE: the picker
+// still runs), and only a call that succeeded is undone.
+int BrowseForFolder(HWND owner, LPCSTR start, LPSTR out, int size)
+{
+    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    int result = PickFolder(owner, start, out, size);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return result;
 }
