@@ -66,6 +66,10 @@ void HideSheetContextHelp(HWND page)
     HWND sheet = GetParent(page);
     LONG style = GetWindowLongA(sheet, GWL_EXSTYLE);
     SetWindowLongA(sheet, GWL_EXSTYLE, style & ~WS_EX_CONTEXTHELP);
+    // Windows keeps the frame it has drawn from the old style until the
+    // frame is recalculated: without this the caption keeps its ? button.
+    SetWindowPos(sheet, NULL, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void NotifySheetChanged(HWND page)
