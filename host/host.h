@@ -78,10 +78,16 @@ int FolderImage(BOOL open);
 
 // plugins.cpp
 int LoadPlugins(HMENU pluginMenu);
+// The host's hot keys: Ctrl+L runs KESTRIN.DLL's command. NULL without it.
+HACCEL CreatePluginHotKeys();
 BOOL IsPluginCommand(UINT id);
 void RunPlugin(UINT id);
 LPCSTR PluginDescription(UINT id);
 UINT FindPluginCommand(LPCSTR dllName);
+
+// memo_window.cpp: a second top-level window of the host's thread, which a
+// plug-in's modal dialog leaves usable.
+HWND CreateMemoWindow(HWND owner);
 
 // tour.cpp: the scripted walk through the plug-in for screenshots.
 void StartTour(LPCSTR outputFolder, LPCSTR startPath);

@@ -48,6 +48,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         OpenPath(start);
     ShowWindow(window, show);
     UpdateWindow(window);
+    CreateMemoWindow(window);
     SetForegroundWindow(window);
     SetFocus(folderTree);
 
@@ -55,14 +56,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (tour != NULL)
         StartTour(tour, start);
 
+    HACCEL hotKeys = CreatePluginHotKeys();
     MSG message;
     int result = 0;
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        if (hotKeys != NULL && TranslateAcceleratorA(window, hotKeys, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
     if (message.message == WM_QUIT)
         result = (int)message.wParam;
+    if (hotKeys != NULL)
+        DestroyAcceleratorTable(hotKeys);
     OleUninitialize();
     return result;
 }

@@ -103,11 +103,25 @@ int LoadPlugins(HMENU pluginMenu)
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    for (int i = 0; i < pluginCount; ++i)
-        AppendMenuA(pluginMenu, MF_STRING, PluginMenuFirst + i, plugins[i].caption);
+    for (int i = 0; i < pluginCount; ++i) {
+        char text[sizeof plugins[i].caption + 16];
+        wsprintfA(text, lstrcmpiA(plugins[i].fileName, "KESTRIN.DLL") == 0 ? "%s\tCtrl+L" : "%s", plugins[i].caption);
+        AppendMenuA(pluginMenu, MF_STRING, PluginMenuFirst + i, text);
+    }
     if (pluginCount == 0)
         AppendMenuA(pluginMenu, MF_STRING | MF_GRAYED, PluginMenuFirst, "(プラグインがありません)");
     return pluginCount;
+}
+
+// A hot key runs its command as the key goes down, like a menu's access key:
+// the key's release reaches whatever the command opens.
+HACCEL CreatePluginHotKeys()
+{
+    UINT command = FindPluginCommand("KESTRIN.DLL");
+    if (command == 0)
+        return NULL;
+    ACCEL hotKey = { FVIRTKEY | FCONTROL, 'L', (WORD)command };
+    return CreateAcceleratorTableA(&hotKey, 1);
 }
 
 BOOL IsPluginCommand(UINT id)

@@ -1,5 +1,6 @@
 // The scripted tour: a second thread drives the host and the plug-in the
-// way a user would (menu command, letter keys through SendInput, Shift held)
+// way a user would (menu keys and commands, letter keys through SendInput,
+// Shift held)
 // and saves a screenshot of each step as a BMP in the output folder. The
 // plug-in's dialog is modal on the main thread, so only another thread can
 // watch it and type into it.
@@ -375,10 +376,25 @@ static DWORD WINAPI TourThread(LPVOID unused)
     Say("step 0: the host at %s", currentPath);
     Capture("00-host", NULL);
 
-    Say("step 1: Plug-ins menu > change drive: the dialog lists the tree's drives%s", NULL);
-    HWND dialog = OpenChangeDrive(command);
-    if (dialog == NULL)
+    // By the menu's access keys, as a user at the keyboard opens it: the L
+    // that chooses the command comes up in the dialog, and the tree has a
+    // drive L.
+    Say("step 1: Alt+P, L (Plug-ins menu > change drive): the dialog lists the tree's drives%s", NULL);
+    SetForegroundWindow(mainWindow);
+    Sleep(200);
+    Key(VK_MENU, FALSE);
+    Key('P', FALSE);
+    Key('P', TRUE);
+    Key(VK_MENU, TRUE);
+    Key('L', FALSE);
+    Key('L', TRUE);
+    HWND dialog = WaitForDialog();
+    if (dialog == NULL || !IsWindowVisible(dialog)) {
+        Fail("  FAILED: the dialog did not stay open%s", NULL);
+        Capture("01-dialog", NULL);
         Finish();
+    }
+    SetForegroundWindow(dialog);
     Capture("01-dialog", dialog);
 
     Say("step 2: F4 opens the drive list: each drive with the tree's own icon%s", NULL);
