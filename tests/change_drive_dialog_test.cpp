@@ -670,7 +670,7 @@ TEST(ChangeDriveDialog, KeyThatOpenedTheCommandDoesNotChooseItsDrive)
             else
                 KeyDown(key);
         }
-        EXPECT_TRUE(host.RunMessagesUntil([&] { return ran; }, 10000));
+        EXPECT_TRUE(host.RunMessagesUntil([&] { return ran; }, 60000));
 
         EXPECT_EQ(result, 1);
         EXPECT_FALSE(script.timedOut());
